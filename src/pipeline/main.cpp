@@ -1,0 +1,3 @@
+#include "pipeline/roof_pipeline.h"
+
+int main() { return roofplanes::run_pipeline(); }

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "points/point_triangulation.h"
+
+namespace roofplanes {
+
+// End-of-pass resets. clear_is_roof takes the listed points out of play
+// (the triangulation is not used); clear_on_plane clears the plane flag on
+// every finite vertex.
+void clear_is_roof(PointTriangulation& triangulation, VertexList& vertices);
+void clear_on_plane(PointTriangulation& triangulation);
+
+}  // namespace roofplanes

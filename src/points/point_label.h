@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+
+namespace roofplanes {
+
+// Per-vertex record through which all stages communicate.
+//   index       0-based record number in the point file that last set this label
+//   is_roof     1: roof point that no segment has taken yet
+//   on_plane    1: survived blunder removal against the current pass's plane
+//   border_mark 0: none, 1: border point of the current region, 2: taken into an outline
+//   cluster_id  -1 unreached; pass number of the region that took it; after the
+//               main loop the 1-based segment number (0: no segment)
+//
+// The default label belongs to the triangulation's infinite vertex only. Its
+// values keep every stage from reading that vertex as a roof, plane, marked or
+// free point, or as a member of any region or segment.
+class PointLabel {
+ public:
+  PointLabel() = default;
+  PointLabel(int index, bool is_roof, bool on_plane, int border_mark, int cluster_id)
+      : index_(index), is_roof_(is_roof), on_plane_(on_plane), border_mark_(border_mark),
+        cluster_id_(cluster_id) {}
+
+  int index() const { return index_; }
+  bool is_roof() const { return is_roof_; }
+  bool on_plane() const { return on_plane_; }
+  int border_mark() const { return border_mark_; }
+  int cluster_id() const { return cluster_id_; }
+
+  void set_is_roof(bool value) { is_roof_ = value; }
+  void set_on_plane(bool value) { on_plane_ = value; }
+  void set_border_mark(int value) { border_mark_ = value; }
+  void set_cluster_id(int value) { cluster_id_ = value; }
+
+ private:
+  std::int32_t index_ = -1;
+  bool is_roof_ = false;
+  bool on_plane_ = false;
+  std::int32_t border_mark_ = 0;
+  std::int32_t cluster_id_ = -3;
+};
+
+}  // namespace roofplanes

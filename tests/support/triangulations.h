@@ -1,0 +1,45 @@
+#pragma once
+
+// Small hand-made triangulations for the tests.
+
+#include <array>
+#include <initializer_list>
+#include <sstream>
+#include <vector>
+
+#include "points/point_triangulation.h"
+#include "points/read_point_cloud.h"
+
+namespace roofplanes::testing {
+
+// Triangulation of the given (x, y, z) points, inserted in order exactly as
+// read_point_cloud inserts a file's records (fresh labels, index = position).
+inline PointTriangulation triangulation_of(const std::vector<std::array<double, 3>>& points) {
+  std::ostringstream text;
+  text.precision(17);
+  for (const auto& p : points) text << p[0] << ' ' << p[1] << ' ' << p[2] << '\n';
+  std::istringstream in(text.str());
+  return read_point_cloud(in);
+}
+
+// The finite vertices in iteration order.
+inline VertexList vertices_of(const PointTriangulation& triangulation) {
+  VertexList result;
+  for (auto v = triangulation.finite_vertices_begin(); v != triangulation.finite_vertices_end(); ++v)
+    result.push_back(v);
+  return result;
+}
+
+// Regular grid of nx × ny points with spacing h, z = f(x, y), row by row.
+template <class Height>
+std::vector<std::array<double, 3>> grid_points(int nx, int ny, double h, Height height) {
+  std::vector<std::array<double, 3>> points;
+  for (int j = 0; j < ny; ++j)
+    for (int i = 0; i < nx; ++i) {
+      const double x = i * h, y = j * h;
+      points.push_back({x, y, height(x, y)});
+    }
+  return points;
+}
+
+}  // namespace roofplanes::testing
