@@ -1,0 +1,135 @@
+#include "vrml/vrml_writers.h"
+
+#include <gtest/gtest.h>
+
+#include "support/scratch_directory.h"
+#include "support/triangulations.h"
+
+namespace roofplanes {
+namespace {
+
+using testing::read_text;
+using testing::ScratchDirectory;
+using testing::triangulation_of;
+using testing::vertices_of;
+
+const std::string points_preamble =
+    "#VRML V2.0 utf8\n\n"
+    "DEF red Appearance {material Material { diffuseColor 1 0 0 }}\n"
+    "DEF white Appearance {material Material { diffuseColor 1 1 1 }}\n"
+    "DEF green Appearance {material Material { diffuseColor 0 1 0 }}\n"
+    "DEF blue Appearance {material Material { diffuseColor 0 0 1 }}\n"
+    "DEF yellow Appearance {material Material { diffuseColor 1 1 0 }}\n"
+    "DEF magenta Appearance {material Material { diffuseColor 1 0 1 }}\n"
+    "DEF cyan Appearance {material Material { diffuseColor 0 1 1 }}\n\n";
+
+const std::string polygon_preamble =
+    "#VRML V2.0 utf8\n"
+    "DEF white Appearance {material Material { diffuseColor 1 1 1 }}\n"
+    "DEF red Appearance {material Material { diffuseColor 1 0 0 }}\n"
+    "DEF green Appearance {material Material { diffuseColor 0 1 0 }}\n"
+    "DEF blue Appearance {material Material { diffuseColor 0 0 1 }}\n"
+    "DEF yellow Appearance {material Material { diffuseColor 1 1 0 }}\n"
+    "DEF magenta Appearance {material Material { diffuseColor 1 0 1 }}\n"
+    "DEF cyan Appearance {material Material { diffuseColor 0 1 1 }}\n\n";
+
+TEST(write_vrml_polygon, WholeFileOfThreeVertices) {
+  ScratchDirectory scratch;
+  PointTriangulation t = triangulation_of({{0, 0, 5}, {10, 0, 5}, {10, 8, 6.5}});
+  VertexList vertices = vertices_of(t);
+  write_vrml_polygon(vertices, "poly.wrl", "default", "blue", 2);
+  EXPECT_EQ(read_text("poly.wrl"),
+            "#VRML V2.0 utf8\n"
+            "DEF white Appearance {material Material { diffuseColor 1 1 1 }}\n"
+            "DEF red Appearance {material Material { diffuseColor 1 0 0 }}\n"
+            "DEF green Appearance {material Material { diffuseColor 0 1 0 }}\n"
+            "DEF blue Appearance {material Material { diffuseColor 0 0 1 }}\n"
+            "DEF yellow Appearance {material Material { diffuseColor 1 1 0 }}\n"
+            "DEF magenta Appearance {material Material { diffuseColor 1 0 1 }}\n"
+            "DEF cyan Appearance {material Material { diffuseColor 0 1 1 }}\n"
+            "\n"
+            "\n"
+            "Shape{ appearance USE blue\n"
+            "geometry IndexedLineSet{coord Coordinate{point[\n"
+            "0.00 0.00 5.00\n"
+            "10.00 0.00 5.00\n"
+            "10.00 8.00 6.50\n"
+            "]}coordIndex [0 1 2 0 -1 2 1 0 2]}}\n");
+}
+
+TEST(write_vrml_polygon, SingleAndNoVertex) {
+  ScratchDirectory scratch;
+  PointTriangulation t = triangulation_of({{1, 2, 3}});
+  VertexList one = vertices_of(t);
+  write_vrml_polygon(one, "one.wrl", "default", "red", 1);
+  EXPECT_EQ(read_text("one.wrl"), polygon_preamble +
+                                      "\nShape{ appearance USE red\n"
+                                      "geometry IndexedLineSet{coord Coordinate{point[\n"
+                                      "1.0 2.0 3.0\n"
+                                      "]}coordIndex [0 0 -1 0 0]}}\n");
+  VertexList none;
+  write_vrml_polygon(none, "none.wrl", "default", "blue", 2);
+  EXPECT_EQ(read_text("none.wrl"), polygon_preamble);
+}
+
+TEST(write_vrml_points, SpheresWithFixedDecimals) {
+  ScratchDirectory scratch;
+  PointTriangulation t = triangulation_of({{12.345, 100, -0.004}, {1.5, -2.25, 0}});
+  VertexList vertices = vertices_of(t);
+  write_vrml_points(vertices, "points.wrl", "default", "blue", 2);
+  EXPECT_EQ(read_text("points.wrl"),
+            points_preamble +
+                "Transform {translation 12.35 100.00 -0.00\n"  // 12.345 is stored just above the half
+                "children Shape { appearance USE\tblue geometry Sphere\t{radius 0.3}}}\n"
+                "Transform {translation 1.50 -2.25 0.00\n"
+                "children Shape { appearance USE\tblue geometry Sphere\t{radius 0.3}}}\n");
+  VertexList none;
+  write_vrml_points(none, "empty.wrl", "default", "blue", 2);
+  EXPECT_EQ(read_text("empty.wrl"), points_preamble);
+}
+
+TEST(write_vrml_points_cycled, ColoursCycleAndAppearanceIsIgnored) {
+  ScratchDirectory scratch;
+  PointTriangulation t = triangulation_of({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}});
+  VertexList vertices = vertices_of(t);
+  write_vrml_points_cycled(vertices, "cycled.wrl", "default", "yellow", 0);
+  const std::string closing = " geometry Sphere\t{radius 0.1}}}\n";
+  EXPECT_EQ(read_text("cycled.wrl"), points_preamble +
+                                         "Transform {translation 0 0 0\nchildren Shape { appearance USE\tred" +
+                                         closing + "Transform {translation 1 0 0\nchildren Shape { appearance USE\tgreen" +
+                                         closing + "Transform {translation 0 1 0\nchildren Shape { appearance USE\tblue" +
+                                         closing + "Transform {translation 1 1 0\nchildren Shape { appearance USE\tred" +
+                                         closing);
+  VertexList none;
+  write_vrml_points_cycled(none, "empty.wrl", "default", "yellow", 2);
+  EXPECT_EQ(read_text("empty.wrl"), points_preamble);
+}
+
+TEST(write_vrml_points, DefaultModeReplacesAndAppModeAppends) {
+  ScratchDirectory scratch;
+  PointTriangulation t = triangulation_of({{0, 0, 0}, {1, 0, 0}});
+  VertexList first = {vertices_of(t)[0]};
+  VertexList second = {vertices_of(t)[1]};
+  write_vrml_points(first, "scene.wrl", "default", "blue", 2);
+  write_vrml_points(second, "scene.wrl", "default", "blue", 2);
+  const std::string only_second = read_text("scene.wrl");
+  EXPECT_EQ(only_second, points_preamble +
+                             "Transform {translation 1.00 0.00 0.00\n"
+                             "children Shape { appearance USE\tblue geometry Sphere\t{radius 0.3}}}\n");
+  write_vrml_points(first, "scene.wrl", "app", "blue", 2);
+  EXPECT_EQ(read_text("scene.wrl"), only_second + points_preamble +
+                                        "Transform {translation 0.00 0.00 0.00\n"
+                                        "children Shape { appearance USE\tblue geometry Sphere\t{radius 0.3}}}\n");
+}
+
+TEST(write_vrml_points, UnopenableFileIsSkippedSilently) {
+  ScratchDirectory scratch;
+  PointTriangulation t = triangulation_of({{0, 0, 0}});
+  VertexList vertices = vertices_of(t);
+  write_vrml_points(vertices, "no_such_directory/scene.wrl", "default", "blue", 2);
+  write_vrml_polygon(vertices, "no_such_directory/poly.wrl", "app", "blue", 2);
+  EXPECT_FALSE(std::filesystem::exists("no_such_directory"));
+}
+
+}  // namespace
+}  // namespace roofplanes
