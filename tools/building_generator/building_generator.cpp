@@ -1,0 +1,675 @@
+#include "building_generator.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <ostream>
+
+namespace building_generator {
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+// Height of the ground under the house above sea level, metres.
+constexpr double kGroundLevel = 36.40;
+// Facade points lie in this strip just outside the eaves line (metres, not scaled).
+constexpr double kWallBand = 0.25;
+// Heading of the flight lines against the x axis.
+constexpr double kFlightHeadingDeg = 7.0;
+
+// Independent random streams, so that e.g. adding repeated records leaves the scan unchanged.
+constexpr std::uint64_t kLayoutStream = 1;
+constexpr std::uint64_t kScanStream = 2;
+constexpr std::uint64_t kRepeatStream = 3;
+
+std::uint64_t splitmix64(std::uint64_t& state) {
+  state += 0x9E3779B97F4A7C15ull;
+  std::uint64_t z = state;
+  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+  z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+  return z ^ (z >> 31);
+}
+
+// xoshiro256**: same sequence on every platform, unlike the std::random distributions.
+class Random {
+ public:
+  Random(std::uint64_t seed, std::uint64_t stream) {
+    std::uint64_t state = seed ^ (stream * 0xD1B54A32D192ED03ull);
+    for (std::uint64_t& word : s_) word = splitmix64(state);
+  }
+
+  std::uint64_t next() {
+    const std::uint64_t result = rotl(s_[1] * 5, 7) * 9;
+    const std::uint64_t t = s_[1] << 17;
+    s_[2] ^= s_[0];
+    s_[3] ^= s_[1];
+    s_[1] ^= s_[2];
+    s_[0] ^= s_[3];
+    s_[2] ^= t;
+    s_[3] = rotl(s_[3], 45);
+    return result;
+  }
+
+  // Uniform in [0, 1), 53 random bits.
+  double uniform() { return static_cast<double>(next() >> 11) * 0x1.0p-53; }
+  double uniform(double lo, double hi) { return lo + (hi - lo) * uniform(); }
+
+  // Uniform integer in [0, n), n > 0.
+  std::uint64_t below(std::uint64_t n) {
+    const std::uint64_t k = static_cast<std::uint64_t>(uniform() * static_cast<double>(n));
+    return k < n ? k : n - 1;
+  }
+
+  // Standard normal by Box-Muller (cosine branch only).
+  double gaussian() {
+    const double u1 = 1.0 - uniform();  // (0, 1]: the logarithm stays finite
+    const double u2 = uniform();
+    return std::sqrt(-2.0 * std::log(u1)) * std::cos(2.0 * kPi * u2);
+  }
+
+ private:
+  static std::uint64_t rotl(std::uint64_t x, int k) { return (x << k) | (x >> (64 - k)); }
+  std::uint64_t s_[4];
+};
+
+// Axis-aligned rectangle in the building's own frame (u along the main ridge, v across).
+struct Rect {
+  double u0, v0, u1, v1;
+
+  bool contains(double u, double v) const { return u >= u0 && u <= u1 && v >= v0 && v <= v1; }
+  double clamp_u(double u) const { return std::min(std::max(u, u0), u1); }
+  double clamp_v(double v) const { return std::min(std::max(v, v0), v1); }
+  double distance(double u, double v) const { return std::hypot(u - clamp_u(u), v - clamp_v(v)); }
+};
+
+// Roof face in the building frame: height above the ground level z = a·u + b·v + c.
+struct LocalPlane {
+  double a, b, c;
+};
+
+// A roof body: over its rectangle its roof is the lowest of its planes (ridges and hips are
+// convex creases). Where bodies overlap the highest body wins, which makes the valleys of cross
+// gables and lets a dormer or a box rise out of the roof below it.
+struct Body {
+  Rect rect;
+  std::vector<int> planes;
+};
+
+struct RoofModel {
+  std::vector<LocalPlane> planes;
+  std::vector<Body> bodies;
+
+  int add_plane(double a, double b, double c) {
+    planes.push_back({a, b, c});
+    return static_cast<int>(planes.size()) - 1;
+  }
+  // Faces with the eaves (height e) on one rectangle side, rising with slope t away from it.
+  int rising_u(double u0, double e, double t) { return add_plane(t, 0.0, e - t * u0); }
+  int falling_u(double u1, double e, double t) { return add_plane(-t, 0.0, e + t * u1); }
+  int rising_v(double v0, double e, double t) { return add_plane(0.0, t, e - t * v0); }
+  int falling_v(double v1, double e, double t) { return add_plane(0.0, -t, e + t * v1); }
+  int flat(double z) { return add_plane(0.0, 0.0, z); }
+};
+
+double slope_deg(double degrees) { return std::tan(degrees * kPi / 180.0); }
+
+// The roof bodies of each shape; s scales every horizontal length. Eaves heights are fixed and
+// pitches are kept, so everything above the eaves grows with s.
+RoofModel roof_model(RoofShape shape, double s) {
+  RoofModel m;
+  switch (shape) {
+    case RoofShape::gable: {
+      const double t = slope_deg(35.0), e = 5.5, l = 12.0 * s, w = 8.0 * s;
+      m.bodies.push_back({{0.0, 0.0, l, w}, {m.rising_v(0.0, e, t), m.falling_v(w, e, t)}});
+      break;
+    }
+    case RoofShape::hip: {
+      const double t = slope_deg(35.0), e = 5.5, l = 12.0 * s, w = 8.0 * s;
+      m.bodies.push_back({{0.0, 0.0, l, w},
+                          {m.rising_v(0.0, e, t), m.falling_v(w, e, t), m.rising_u(0.0, e, t),
+                           m.falling_u(l, e, t)}});
+      break;
+    }
+    case RoofShape::pyramid: {
+      const double t = slope_deg(35.0), e = 5.5, l = 9.0 * s;
+      m.bodies.push_back({{0.0, 0.0, l, l},
+                          {m.rising_v(0.0, e, t), m.falling_v(l, e, t), m.rising_u(0.0, e, t),
+                           m.falling_u(l, e, t)}});
+      break;
+    }
+    case RoofShape::cross_gable: {
+      // Main house 12 x 8 m; a 6 m wide wing flush with its west gable reaches 6 m south, its
+      // lower ridge running into the main roof.
+      const double t = slope_deg(38.0), e = 5.5;
+      m.bodies.push_back({{0.0, 0.0, 12.0 * s, 8.0 * s},
+                          {m.rising_v(0.0, e, t), m.falling_v(8.0 * s, e, t)}});
+      m.bodies.push_back({{0.0, -6.0 * s, 6.0 * s, 4.0 * s},
+                          {m.rising_u(0.0, e, t), m.falling_u(6.0 * s, e, t)}});
+      break;
+    }
+    case RoofShape::flat_with_box: {
+      // 14 x 10 m flat roof at 7 m with a 4 x 3 m stair house 2.2 m above it.
+      const double z = 7.0;
+      m.bodies.push_back({{0.0, 0.0, 14.0 * s, 10.0 * s}, {m.flat(z)}});
+      m.bodies.push_back({{5.0 * s, 4.0 * s, 9.0 * s, 7.0 * s}, {m.flat(z + 2.2 * s)}});
+      break;
+    }
+    case RoofShape::shed_with_annex: {
+      // 10 x 8 m shed roof at 15 degrees with a 5 x 6 m flat annex (3.2 m) on its east side.
+      m.bodies.push_back({{0.0, 0.0, 10.0 * s, 8.0 * s}, {m.rising_v(0.0, 5.0, slope_deg(15.0))}});
+      m.bodies.push_back({{10.0 * s, 0.0, 15.0 * s, 6.0 * s}, {m.flat(3.2)}});
+      break;
+    }
+    case RoofShape::sample_house: {
+      // Main house 14 x 9 m, 40 degrees, gable end in the west and hipped end in the east; a
+      // 6 m wide cross wing reaching 5 m south; a 3.2 m wide shed dormer (15 degrees) on the
+      // north face whose front stands 1.8 m above the main roof.
+      const double t = slope_deg(40.0), e = 5.8, l = 14.0 * s, w = 9.0 * s;
+      m.bodies.push_back({{0.0, 0.0, l, w},
+                          {m.rising_v(0.0, e, t), m.falling_v(w, e, t), m.falling_u(l, e, t)}});
+      m.bodies.push_back({{2.0 * s, -5.0 * s, 8.0 * s, 4.5 * s},
+                          {m.rising_u(2.0 * s, e, t), m.falling_u(8.0 * s, e, t)}});
+      const double dormer_front = 8.1 * s;
+      const double front_height = e + t * (w - dormer_front) + 1.8 * s;
+      const double dormer_slope = slope_deg(15.0);
+      m.bodies.push_back({{3.0 * s, 4.5 * s, 6.2 * s, dormer_front},
+                          {m.add_plane(0.0, -dormer_slope, front_height + dormer_slope * dormer_front)}});
+      break;
+    }
+  }
+  return m;
+}
+
+// True roof height above the ground level at (u, v) and the face that carries it; false when
+// (u, v) lies outside every roof body. Ties go to the earlier body and the earlier plane.
+bool roof_height(const RoofModel& m, double u, double v, double& height, int& face) {
+  bool inside = false;
+  for (const Body& body : m.bodies) {
+    if (!body.rect.contains(u, v)) continue;
+    double body_height = 0.0;
+    int body_face = -1;
+    for (int p : body.planes) {
+      const LocalPlane& plane = m.planes[p];
+      const double z = plane.a * u + plane.b * v + plane.c;
+      if (body_face < 0 || z < body_height) {
+        body_height = z;
+        body_face = p;
+      }
+    }
+    if (!inside || body_height > height) {
+      height = body_height;
+      face = body_face;
+      inside = true;
+    }
+  }
+  return inside;
+}
+
+// Distance from (u, v) to the roof outline and the outline point nearest to it; 0 inside.
+double outline_distance(const RoofModel& m, double u, double v, double& near_u, double& near_v) {
+  double best = -1.0;
+  for (const Body& body : m.bodies) {
+    const double d = body.rect.distance(u, v);
+    if (best < 0.0 || d < best) {
+      best = d;
+      near_u = body.rect.clamp_u(u);
+      near_v = body.rect.clamp_v(v);
+    }
+  }
+  return best;
+}
+
+Rect outline_box(const RoofModel& m) {
+  Rect box = m.bodies.front().rect;
+  for (const Body& body : m.bodies) {
+    box.u0 = std::min(box.u0, body.rect.u0);
+    box.v0 = std::min(box.v0, body.rect.v0);
+    box.u1 = std::max(box.u1, body.rect.u1);
+    box.v1 = std::max(box.v1, body.rect.v1);
+  }
+  return box;
+}
+
+struct Tree {
+  double u, v, radius, crown_base, top;  // crown heights above ground
+};
+
+// A few trees in the scanned strip, clear of the house.
+std::vector<Tree> place_trees(const RoofModel& m, const Rect& patch, double s, std::uint64_t seed) {
+  Random random(seed, kLayoutStream);
+  std::vector<Tree> trees;
+  for (int k = 0; k < 3; ++k) {
+    const double radius = (2.0 + 1.5 * random.uniform()) * s;
+    const double crown_base = 2.0 + 1.0 * random.uniform();
+    const double top = 9.0 + 4.0 * random.uniform();
+    for (int attempt = 0; attempt < 200; ++attempt) {
+      const double u = random.uniform(patch.u0, patch.u1);
+      const double v = random.uniform(patch.v0, patch.v1);
+      double near_u, near_v;
+      if (outline_distance(m, u, v, near_u, near_v) >= radius + 1.0 * s) {
+        trees.push_back({u, v, radius, crown_base, top});
+        break;
+      }
+    }
+  }
+  return trees;
+}
+
+double ground_height(double x, double y) { return kGroundLevel + 0.004 * x - 0.003 * y; }
+
+// Open-addressing table from millimetre (x, y) to the first record holding it.
+class PositionTable {
+ public:
+  PositionTable(const std::vector<std::array<std::int64_t, 3>>& records) : records_(records) {
+    std::size_t capacity = 16;
+    while (capacity < 2 * records.size()) capacity *= 2;
+    slots_.assign(capacity, -1);
+    mask_ = capacity - 1;
+  }
+
+  // The first record at the (x, y) of record i, which is i itself when the (x, y) is new.
+  std::int32_t first_record(std::int32_t i) {
+    const auto& r = records_[static_cast<std::size_t>(i)];
+    std::uint64_t h = static_cast<std::uint64_t>(r[0]) * 0x9E3779B97F4A7C15ull ^
+                      static_cast<std::uint64_t>(r[1]);
+    std::size_t slot = static_cast<std::size_t>(splitmix64(h)) & mask_;
+    while (slots_[slot] >= 0) {
+      const auto& other = records_[static_cast<std::size_t>(slots_[slot])];
+      if (other[0] == r[0] && other[1] == r[1]) return slots_[slot];
+      slot = (slot + 1) & mask_;
+    }
+    slots_[slot] = i;
+    return i;
+  }
+
+ private:
+  const std::vector<std::array<std::int64_t, 3>>& records_;
+  std::vector<std::int32_t> slots_;  // record numbers; positions are int as well
+  std::size_t mask_;
+};
+
+// Writes the text of millimetres with three decimals into out; returns the end.
+char* put_millimetres(char* out, std::int64_t millimetres) {
+  std::uint64_t magnitude = static_cast<std::uint64_t>(millimetres);
+  if (millimetres < 0) {
+    *out++ = '-';
+    magnitude = 0 - magnitude;
+  }
+  char digits[24];
+  int n = 0;
+  std::uint64_t whole = magnitude / 1000;
+  do {
+    digits[n++] = static_cast<char>('0' + whole % 10);
+    whole /= 10;
+  } while (whole != 0);
+  while (n > 0) *out++ = digits[--n];
+  const std::uint64_t fraction = magnitude % 1000;
+  *out++ = '.';
+  *out++ = static_cast<char>('0' + fraction / 100);
+  *out++ = static_cast<char>('0' + fraction / 10 % 10);
+  *out++ = static_cast<char>('0' + fraction % 10);
+  return out;
+}
+
+double union_area(const std::vector<Body>& bodies) {
+  std::vector<double> us, vs;
+  for (const Body& body : bodies) {
+    us.push_back(body.rect.u0);
+    us.push_back(body.rect.u1);
+    vs.push_back(body.rect.v0);
+    vs.push_back(body.rect.v1);
+  }
+  std::sort(us.begin(), us.end());
+  std::sort(vs.begin(), vs.end());
+  double area = 0.0;
+  for (std::size_t i = 0; i + 1 < us.size(); ++i) {
+    for (std::size_t j = 0; j + 1 < vs.size(); ++j) {
+      const double u = 0.5 * (us[i] + us[i + 1]), v = 0.5 * (vs[j] + vs[j + 1]);
+      for (const Body& body : bodies) {
+        if (body.rect.contains(u, v)) {
+          area += (us[i + 1] - us[i]) * (vs[j + 1] - vs[j]);
+          break;
+        }
+      }
+    }
+  }
+  return area;
+}
+
+template <typename Write>
+bool write_to_file(const std::string& file_name, Write write) {
+  std::ofstream out(file_name, std::ios::binary);
+  if (!out) return false;
+  write(out);
+  out.flush();
+  return static_cast<bool>(out);
+}
+
+// The building frame turned by the building's rotation against the coordinate axes.
+struct Frame {
+  double cos_r, sin_r;
+
+  double u(double x, double y) const { return cos_r * x + sin_r * y; }
+  double v(double x, double y) const { return -sin_r * x + cos_r * y; }
+  double x(double u, double v) const { return cos_r * u - sin_r * v; }
+  double y(double u, double v) const { return sin_r * u + cos_r * v; }
+};
+
+// Records in file order, (x, y) in millimetres from the origin and z in millimetres, with the
+// roof face each one was taken from (-1: ground, wall, tree or a repeated return).
+struct Records {
+  std::vector<std::array<std::int64_t, 3>> points;
+  std::vector<int> faces;
+};
+
+// Height of the surface the laser hits at the scan position (u, v) (building frame; x, y the same
+// position in the local frame), and its roof face or -1. False when the position is not recorded
+// (off the roof without surroundings).
+bool surface_height(const RoofModel& model, const std::vector<Tree>& trees,
+                    const BuildingOptions& options, double u, double v, double x, double y,
+                    Random& random, double& z, int& face) {
+  face = -1;
+  double height = 0.0;
+  if (roof_height(model, u, v, height, face)) {
+    z = kGroundLevel + height + options.height_noise * random.gaussian();
+    return true;
+  }
+  if (!options.surroundings) return false;
+  double near_u = 0.0, near_v = 0.0;
+  if (outline_distance(model, u, v, near_u, near_v) <= kWallBand) {
+    // Facade seen at an angle: anywhere between the ground and the eaves above it.
+    double eaves = 0.0;
+    int eaves_face = -1;
+    roof_height(model, near_u, near_v, eaves, eaves_face);
+    z = kGroundLevel + random.uniform(0.3, std::max(eaves, 0.3));
+    return true;
+  }
+  for (const Tree& tree : trees) {
+    const double r = std::hypot(u - tree.u, v - tree.v) / tree.radius;
+    if (r >= 1.0) continue;
+    if (random.uniform() < 0.75) {  // the rest passes through the crown to the ground
+      z = ground_height(x, y) + tree.crown_base +
+          (tree.top - tree.crown_base) * std::sqrt(1.0 - r * r) + 0.25 * random.gaussian();
+      return true;
+    }
+    break;
+  }
+  z = ground_height(x, y) + options.height_noise * random.gaussian();
+  return true;
+}
+
+// Scan pattern: lines across the flight direction, swept back and forth by the mirror, with a
+// slight zig-zag, a random phase per line and jitter along and across; one point per
+// 1 / points_per_m2 square metres. Only points inside the patch are recorded.
+Records scan(const RoofModel& model, const Rect& patch, const std::vector<Tree>& trees,
+             const BuildingOptions& options, const Frame& frame) {
+  Records records;
+  const double density = options.points_per_m2;
+  if (!(density > 0.0)) return records;
+  const double heading = kFlightHeadingDeg * kPi / 180.0;
+  const double along_x = std::cos(heading), along_y = std::sin(heading);
+  const double across_x = -along_y, across_y = along_x;
+  const double line_spacing = 1.1 / std::sqrt(density);
+  const double point_spacing = 1.0 / (density * line_spacing);
+
+  double s0 = 0.0, s1 = 0.0, t0 = 0.0, t1 = 0.0;
+  const double corners[4][2] = {
+      {patch.u0, patch.v0}, {patch.u1, patch.v0}, {patch.u0, patch.v1}, {patch.u1, patch.v1}};
+  for (int k = 0; k < 4; ++k) {
+    const double x = frame.x(corners[k][0], corners[k][1]);
+    const double y = frame.y(corners[k][0], corners[k][1]);
+    const double along = x * along_x + y * along_y, across = x * across_x + y * across_y;
+    if (k == 0 || along < s0) s0 = along;
+    if (k == 0 || along > s1) s1 = along;
+    if (k == 0 || across < t0) t0 = across;
+    if (k == 0 || across > t1) t1 = across;
+  }
+  const std::int64_t lines = static_cast<std::int64_t>(std::ceil((s1 - s0) / line_spacing)) + 1;
+  const std::int64_t per_line = static_cast<std::int64_t>(std::ceil((t1 - t0) / point_spacing)) + 1;
+  const double skew = 0.2 * line_spacing / std::max(t1 - t0, 1e-9);
+
+  Random random(options.seed, kScanStream);
+  for (std::int64_t i = 0; i < lines; ++i) {
+    const double line_along =
+        s0 + static_cast<double>(i) * line_spacing + random.uniform(-0.1, 0.1) * line_spacing;
+    const double phase = random.uniform();
+    const double line_skew = i % 2 == 0 ? skew : -skew;
+    for (std::int64_t n = 0; n < per_line; ++n) {
+      const std::int64_t j = i % 2 == 0 ? n : per_line - 1 - n;
+      const double across = t0 + (static_cast<double>(j) + phase) * point_spacing +
+                            random.uniform(-0.15, 0.15) * point_spacing;
+      const double along =
+          line_along + line_skew * (across - t0) + random.uniform(-0.1, 0.1) * line_spacing;
+      // Millimetres first: everything below sees the rounded position.
+      const std::int64_t x_mm = std::llround((along * along_x + across * across_x) * 1000.0);
+      const std::int64_t y_mm = std::llround((along * along_y + across * across_y) * 1000.0);
+      const double x = static_cast<double>(x_mm) / 1000.0;
+      const double y = static_cast<double>(y_mm) / 1000.0;
+      const double u = frame.u(x, y), v = frame.v(x, y);
+      if (!patch.contains(u, v)) continue;
+      double z = 0.0;
+      int face = -1;
+      if (!surface_height(model, trees, options, u, v, x, y, random, z, face)) continue;
+      records.points.push_back({x_mm, y_mm, std::llround(z * 1000.0)});
+      records.faces.push_back(face);
+    }
+  }
+  return records;
+}
+
+// Adds count records, each a later return at an earlier record's (x, y), 0.05 to 1 m lower,
+// placed somewhere after that record.
+Records with_repeats(Records base, int count, std::uint64_t seed) {
+  if (base.points.empty() || count <= 0) return base;
+  struct Repeat {
+    std::size_t before;  // goes in front of this base record (size: at the end)
+    std::size_t source;
+    std::int64_t z_mm;
+    int order;
+  };
+  const std::size_t size = base.points.size();
+  std::vector<Repeat> repeats;
+  Random random(seed, kRepeatStream);
+  for (int r = 0; r < count; ++r) {
+    const std::size_t source = static_cast<std::size_t>(random.below(size));
+    const std::size_t before = source + 1 + static_cast<std::size_t>(random.below(size - source));
+    const std::int64_t drop = 50 + static_cast<std::int64_t>(random.below(951));
+    repeats.push_back({before, source, base.points[source][2] - drop, r});
+  }
+  std::sort(repeats.begin(), repeats.end(), [](const Repeat& a, const Repeat& b) {
+    return a.before != b.before ? a.before < b.before : a.order < b.order;
+  });
+
+  Records merged;
+  merged.points.reserve(size + repeats.size());
+  merged.faces.reserve(size + repeats.size());
+  std::size_t next = 0;
+  for (std::size_t i = 0; i <= size; ++i) {
+    for (; next < repeats.size() && repeats[next].before == i; ++next) {
+      const auto& source = base.points[repeats[next].source];
+      merged.points.push_back({source[0], source[1], repeats[next].z_mm});
+      merged.faces.push_back(-1);
+    }
+    if (i < size) {
+      merged.points.push_back(base.points[i]);
+      merged.faces.push_back(base.faces[i]);
+    }
+  }
+  return merged;
+}
+
+// Fills records, records_mm and the position bookkeeping of building from records in file
+// order: distinct (x, y) positions in order of first appearance, as a reader that inserts the
+// records one by one sees them. A position's roof status and face come from its FIRST record:
+// that is the point the triangulation keeps, whatever later records at the same (x, y) say.
+void number_positions(Records records, std::int64_t origin_x_mm, std::int64_t origin_y_mm,
+                      Building& building) {
+  building.records_mm = std::move(records.points);
+  for (auto& record : building.records_mm) {
+    record[0] += origin_x_mm;
+    record[1] += origin_y_mm;
+  }
+  const std::size_t count = building.records_mm.size();
+  building.records.reserve(count);
+  building.position_of_record.reserve(count);
+  PositionTable table(building.records_mm);
+  for (std::size_t i = 0; i < count; ++i) {
+    const auto& r = building.records_mm[i];
+    building.records.push_back({static_cast<double>(r[0]) / 1000.0,
+                                static_cast<double>(r[1]) / 1000.0,
+                                static_cast<double>(r[2]) / 1000.0});
+    const std::int32_t first = table.first_record(static_cast<std::int32_t>(i));
+    if (first == static_cast<std::int32_t>(i)) {
+      const int position = static_cast<int>(building.plane_of_position.size());
+      building.plane_of_position.push_back(records.faces[i]);
+      if (records.faces[i] >= 0) building.roof_positions.push_back(position);
+      building.position_of_record.push_back(position);
+    } else {
+      building.position_of_record.push_back(
+          building.position_of_record[static_cast<std::size_t>(first)]);
+    }
+  }
+}
+
+}  // namespace
+
+Building generate_building(const BuildingOptions& options) {
+  Building building;
+  const double s = options.size_scale;
+  if (!(s > 0.0)) return building;
+  const RoofModel model = roof_model(options.shape, s);
+
+  const std::int64_t origin_x_mm = std::llround(options.origin_x * 1000.0);
+  const std::int64_t origin_y_mm = std::llround(options.origin_y * 1000.0);
+  const double origin_x = static_cast<double>(origin_x_mm) / 1000.0;
+  const double origin_y = static_cast<double>(origin_y_mm) / 1000.0;
+  const double rotation = options.rotation_deg * kPi / 180.0;
+  const Frame frame{std::cos(rotation), std::sin(rotation)};
+
+  // True planes in file coordinates: u = cos·x' + sin·y', v = -sin·x' + cos·y' with
+  // x' = x - origin_x, y' = y - origin_y.
+  for (const LocalPlane& p : model.planes) {
+    TruePlane plane;
+    plane.a = p.a * frame.cos_r - p.b * frame.sin_r;
+    plane.b = p.a * frame.sin_r + p.b * frame.cos_r;
+    plane.c = p.c + kGroundLevel - plane.a * origin_x - plane.b * origin_y;
+    building.planes.push_back(plane);
+  }
+
+  // The scanned patch, in the building frame: the outline's box, widened by the margin when
+  // the surroundings are wanted.
+  Rect patch = outline_box(model);
+  if (options.surroundings) {
+    const double margin = options.surroundings_margin * s;
+    patch = {patch.u0 - margin, patch.v0 - margin, patch.u1 + margin, patch.v1 + margin};
+  }
+  const std::vector<Tree> trees =
+      options.surroundings ? place_trees(model, patch, s, options.seed) : std::vector<Tree>();
+
+  number_positions(with_repeats(scan(model, patch, trees, options, frame),
+                                options.repeated_records, options.seed),
+                   origin_x_mm, origin_y_mm, building);
+  return building;
+}
+
+double roof_area(RoofShape shape) { return union_area(roof_model(shape, 1.0).bodies); }
+
+BuildingOptions options_for_roof_points(RoofShape shape, std::size_t roof_points,
+                                        std::uint64_t seed) {
+  BuildingOptions options;
+  options.shape = shape;
+  options.seed = seed;
+  const double area = roof_area(shape);
+  const double wanted = static_cast<double>(roof_points);
+  options.points_per_m2 = 8.0;
+  options.size_scale = std::sqrt(wanted / (options.points_per_m2 * area));
+  if (options.size_scale < 0.25) {
+    options.size_scale = 0.25;
+    options.points_per_m2 = wanted / (area * 0.0625);
+  }
+  return options;
+}
+
+std::string shape_name(RoofShape shape) {
+  switch (shape) {
+    case RoofShape::gable: return "gable";
+    case RoofShape::hip: return "hip";
+    case RoofShape::pyramid: return "pyramid";
+    case RoofShape::cross_gable: return "cross_gable";
+    case RoofShape::flat_with_box: return "flat_with_box";
+    case RoofShape::shed_with_annex: return "shed_with_annex";
+    case RoofShape::sample_house: return "sample_house";
+  }
+  return "";
+}
+
+bool shape_from_name(const std::string& name, RoofShape& shape) {
+  const RoofShape all[] = {RoofShape::gable,         RoofShape::hip,
+                           RoofShape::pyramid,       RoofShape::cross_gable,
+                           RoofShape::flat_with_box, RoofShape::shed_with_annex,
+                           RoofShape::sample_house};
+  for (RoofShape candidate : all) {
+    if (shape_name(candidate) == name) {
+      shape = candidate;
+      return true;
+    }
+  }
+  return false;
+}
+
+std::string millimetres_to_text(std::int64_t millimetres) {
+  char text[32];
+  return std::string(text, put_millimetres(text, millimetres));
+}
+
+void write_point_file(const Building& building, std::ostream& out) {
+  std::string buffer;
+  buffer.reserve(1 << 20);
+  char line[96];
+  for (const auto& record : building.records_mm) {
+    char* end = put_millimetres(line, record[0]);
+    *end++ = ' ';
+    end = put_millimetres(end, record[1]);
+    *end++ = ' ';
+    end = put_millimetres(end, record[2]);
+    *end++ = '\n';
+    buffer.append(line, end);
+    if (buffer.size() > (1 << 20) - 128) {
+      out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+      buffer.clear();
+    }
+  }
+  out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+}
+
+void write_roof_list(const Building& building, std::ostream& out) {
+  std::string buffer;
+  for (int position : building.roof_positions) {
+    buffer += std::to_string(position);
+    buffer += '\n';
+  }
+  out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+}
+
+void write_planes(const Building& building, std::ostream& out) {
+  char line[96];
+  for (const TruePlane& plane : building.planes) {
+    const int n = std::snprintf(line, sizeof line, "%.17g %.17g %.17g\n", plane.a, plane.b, plane.c);
+    out.write(line, n);
+  }
+}
+
+bool write_point_file(const Building& building, const std::string& file_name) {
+  return write_to_file(file_name, [&](std::ostream& out) { write_point_file(building, out); });
+}
+
+bool write_roof_list(const Building& building, const std::string& file_name) {
+  return write_to_file(file_name, [&](std::ostream& out) { write_roof_list(building, out); });
+}
+
+bool write_planes(const Building& building, const std::string& file_name) {
+  return write_to_file(file_name, [&](std::ostream& out) { write_planes(building, out); });
+}
+
+}  // namespace building_generator
