@@ -1,0 +1,103 @@
+#include "segments/roof_segment.h"
+
+#include <gtest/gtest.h>
+
+#include "support/triangulations.h"
+
+namespace roofplanes {
+namespace {
+
+using testing::triangulation_of;
+using testing::vertices_of;
+
+OutlineList outline_of(const VertexList& vertices) { return OutlineList(vertices.begin(), vertices.end()); }
+
+TEST(RoofSegment, TakesNumberFromFirstPointAndKeepsPlane) {
+  PointTriangulation t = triangulation_of({{0, 0, 1}, {4, 0, 2}, {0, 3, 3}});
+  VertexList v = vertices_of(t);
+  v[1]->info().set_cluster_id(7);
+  v[0]->info().set_cluster_id(2);
+
+  RoofSegment segment({v[1], v[0], v[2]});
+  EXPECT_EQ(segment.number(), 7);
+  EXPECT_EQ(segment.points(), (VertexList{v[1], v[0], v[2]}));
+  EXPECT_TRUE(segment.outline().empty());
+
+  segment.set_plane({0.25, -1.5, 12.75});
+  EXPECT_EQ(segment.pan(), 0.25);
+  EXPECT_EQ(segment.tilt(), -1.5);
+  EXPECT_EQ(segment.s(), 12.75);
+
+  segment.set_number(3);
+  EXPECT_EQ(segment.number(), 3);
+  // The label is only read at construction.
+  EXPECT_EQ(v[1]->info().cluster_id(), 7);
+}
+
+TEST(RoofSegment, SetOutlineAppends) {
+  PointTriangulation t = triangulation_of({{0, 0, 0}, {4, 0, 0}, {0, 3, 0}, {5, 5, 0}});
+  VertexList v = vertices_of(t);
+  RoofSegment segment(v);
+  segment.set_outline({v[0], v[1], v[2]});
+  EXPECT_EQ(segment.outline(), outline_of({v[0], v[1], v[2]}));
+  segment.set_outline({v[3], v[0]});
+  EXPECT_EQ(segment.outline(), outline_of({v[0], v[1], v[2], v[3], v[0]}));
+}
+
+TEST(RoofSegment, CopiesAreIndependent) {
+  PointTriangulation t = triangulation_of({{0, 0, 0}, {4, 0, 0}, {0, 3, 0}, {5, 5, 0}});
+  VertexList v = vertices_of(t);
+  RoofSegment segment({v[0], v[1]});
+  segment.set_outline({v[0], v[1], v[2]});
+  segment.set_plane({1, 2, 3});
+
+  OutlineList copy_of_outline = segment.outline();
+  copy_of_outline.pop_front();
+  copy_of_outline.push_back(v[3]);
+  EXPECT_EQ(segment.outline(), outline_of({v[0], v[1], v[2]}));
+
+  RoofSegment constructed(segment);
+  constructed.mutable_outline().clear();
+  constructed.set_plane({4, 5, 6});
+  RoofSegment assigned({v[3]});
+  assigned = segment;
+  assigned.mutable_outline().push_back(v[3]);
+
+  RoofSegmentList list;
+  list.push_back(segment);
+  list[0].mutable_outline().pop_back();
+  list[0].set_number(9);
+
+  EXPECT_EQ(segment.outline(), outline_of({v[0], v[1], v[2]}));
+  EXPECT_EQ(segment.pan(), 1);
+  EXPECT_EQ(segment.number(), -1);  // fresh labels: not reached by any region
+  EXPECT_EQ(assigned.points(), segment.points());
+  EXPECT_EQ(assigned.outline().size(), 4u);
+  EXPECT_TRUE(constructed.outline().empty());
+  EXPECT_EQ(list[0].outline().size(), 2u);
+}
+
+TEST(FindSegmentNo, FindsFirstSegmentWithNumber) {
+  PointTriangulation t = triangulation_of({{0, 0, 0}, {4, 0, 0}, {0, 3, 0}});
+  VertexList v = vertices_of(t);
+  RoofSegmentList segments(4, RoofSegment({v[0]}));
+  for (std::size_t i = 0; i < segments.size(); ++i) segments[i].set_number(static_cast<int>(i) + 1);
+
+  ::testing::internal::CaptureStdout();
+  for (int k = 1; k <= 4; ++k) EXPECT_EQ(find_segment_no(segments, k), k - 1);
+  EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
+
+  segments[3].set_number(2);
+  EXPECT_EQ(find_segment_no(segments, 2), 1);
+  segments[0].set_number(2);
+  EXPECT_EQ(find_segment_no(segments, 2), 0);
+
+  ::testing::internal::CaptureStdout();
+  EXPECT_EQ(find_segment_no(segments, 5), -1);
+  EXPECT_EQ(find_segment_no(RoofSegmentList{}, 1), -1);
+  EXPECT_EQ(::testing::internal::GetCapturedStdout(),
+            "find_segment_no: no such segment no\nfind_segment_no: no such segment no\n");
+}
+
+}  // namespace
+}  // namespace roofplanes

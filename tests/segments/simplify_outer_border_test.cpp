@@ -1,0 +1,137 @@
+#include "segments/simplify_outer_border.h"
+
+#include <cmath>
+#include <tuple>
+#include <utility>
+
+#include <gtest/gtest.h>
+
+#include "support/triangulations.h"
+
+namespace roofplanes {
+namespace {
+
+using testing::triangulation_of;
+using testing::vertices_of;
+
+TEST(LineThrough, DistanceIsNonNegativeBothWays) {
+  // y = 1: normal straight up (π/2 with π = 3.1416), distance 1, either way.
+  for (const auto& [angle, distance] : {line_through(0, 1, 1, 1), line_through(1, 1, 0, 1)}) {
+    EXPECT_DOUBLE_EQ(angle, 3.1416 / 2);
+    EXPECT_DOUBLE_EQ(distance, 1);
+  }
+  // x = 4 upward: normal exactly along +x.
+  const auto [angle, distance] = line_through(4, 0, 4, 20);
+  EXPECT_EQ(angle, 0);
+  EXPECT_EQ(distance, 4);
+}
+
+TEST(LineThrough, LineThroughOriginFollowsSignOfDx) {
+  // dx = x1 − x2 >= 0 takes +r, dx < 0 takes −r: both directions of the
+  // diagonal y = −x get the same normal (1, 1)/√2.
+  const auto [angle_down, distance_down] = line_through(-1, 1, 1, -1);  // dx < 0
+  const auto [angle_up, distance_up] = line_through(1, -1, -1, 1);      // dx >= 0
+  EXPECT_DOUBLE_EQ(angle_down, std::atan(1.0));
+  EXPECT_DOUBLE_EQ(angle_up, std::atan(1.0));
+  EXPECT_EQ(distance_down, 0);
+  EXPECT_EQ(distance_up, 0);
+  // On the y axis dx = 0 in both directions, so the normal turns with it.
+  EXPECT_EQ(line_through(0, 0, 0, 1).first, 0);
+  EXPECT_DOUBLE_EQ(line_through(0, 1, 0, 0).first, 3.1416);
+}
+
+TEST(FarthestPair, FirstPairOfLargestDistance) {
+  PointTriangulation t = triangulation_of({{0, 0, 0}, {3, 0, 0}, {3, 4, 0}, {0, 4, 0}, {1, 1, 0}});
+  VertexList v = vertices_of(t);
+  // Both diagonals measure 5; (0,0)–(3,4) comes first, A earlier in the list.
+  EXPECT_EQ(farthest_pair({v[4], v[2], v[1], v[3], v[0]}), (VertexList{v[2], v[0]}));
+  EXPECT_EQ(farthest_pair({v[1], v[3], v[0], v[2]}), (VertexList{v[1], v[3]}));
+  EXPECT_TRUE(farthest_pair({v[1]}).empty());
+  EXPECT_TRUE(farthest_pair({v[1], v[1], v[1]}).empty());
+}
+
+TEST(FarthestFromLine, FirstOfLargestDistance) {
+  PointTriangulation t = triangulation_of({{4, 0, 0}, {4, 20, 0}, {6, 5, 0}, {2, 15, 0}, {5, 9, 0}});
+  VertexList v = vertices_of(t);
+  BorderLine line;
+  line.start = v[0];
+  line.end = v[1];
+  std::tie(line.angle, line.distance) = line_through(4, 0, 4, 20);
+  EXPECT_EQ(farthest_from_line(line), std::make_pair(-1.0, Vertex_handle()));
+  line.chain = {v[4], v[3], v[2]};
+  EXPECT_EQ(point_line_distance(v[4], line), 1);
+  EXPECT_EQ(farthest_from_line(line), std::make_pair(2.0, v[3]));
+}
+
+// Vertical pieces along x = 4 have the normal angle exactly 0, so distances
+// from them are exact.
+class SimplifyOuterBorder : public ::testing::Test {
+ protected:
+  PointTriangulation t = triangulation_of({{4, 0, 0},     // 0 A
+                                           {4, 20, 0},    // 1 B
+                                           {5.5, 10, 0},  // 2 exactly 1.5 off AB
+                                           {5.6, 10, 0},  // 3 beyond 1.5
+                                           {6, 5, 0},     // 4 2 off AB
+                                           {6, 15, 0},    // 5 2 off AB
+                                           {3, 10, 0},    // 6 1 off AB
+                                           {-3, 10, 0}});  // 7 7 off AB
+  VertexList v = vertices_of(t);
+};
+
+TEST_F(SimplifyOuterBorder, StraightOutlineGivesFarthestPair) {
+  EXPECT_EQ(simplify_outer_border({v[6], v[0], v[2], v[1]}, 1.5), (VertexList{v[0], v[1]}));
+  EXPECT_EQ(simplify_outer_border({v[1], v[6], v[0], v[2]}, 1.5), (VertexList{v[1], v[0]}));
+}
+
+TEST_F(SimplifyOuterBorder, SplitsOnlyBeyondTolerance) {
+  EXPECT_EQ(simplify_outer_border({v[0], v[2], v[1]}, 1.5), (VertexList{v[0], v[1]}));
+  EXPECT_EQ(simplify_outer_border({v[0], v[3], v[1]}, 1.5), (VertexList{v[0], v[3], v[1]}));
+}
+
+TEST_F(SimplifyOuterBorder, TieSplitsAtFirst) {
+  // Split at (6, 15) instead would leave (6, 5) within 1.5 of the rest.
+  EXPECT_EQ(simplify_outer_border({v[0], v[4], v[5], v[1]}, 1.5), (VertexList{v[0], v[4], v[1]}));
+}
+
+TEST_F(SimplifyOuterBorder, LeadVerticesCloseSecondChain) {
+  EXPECT_EQ(simplify_outer_border({v[7], v[0], v[6], v[1]}, 1.5), (VertexList{v[0], v[1], v[7]}));
+}
+
+TEST_F(SimplifyOuterBorder, RepeatedEndIsAHitAndThirdHitEndsTheChains) {
+  // A met again is the third hit: (−3, 10) behind it is not used.
+  EXPECT_EQ(simplify_outer_border({v[0], v[2], v[1], v[6], v[0], v[7]}, 1.5), (VertexList{v[0], v[1]}));
+  // B met again ends the second chain after (3, 10).
+  EXPECT_EQ(simplify_outer_border({v[0], v[1], v[6], v[1], v[7]}, 1.5), (VertexList{v[0], v[1]}));
+}
+
+TEST_F(SimplifyOuterBorder, OutlineWithoutFarthestPairIsReturnedAsItIs) {
+  EXPECT_TRUE(simplify_outer_border({}, 1.5).empty());
+  EXPECT_EQ(simplify_outer_border({v[3]}, 1.5), (VertexList{v[3]}));
+  EXPECT_EQ(simplify_outer_border({v[3], v[3], v[3]}, 1.5), (VertexList{v[3], v[3], v[3]}));
+}
+
+// The square of side 10, corners and side midpoints, with heights h(x, y).
+template <class Height>
+VertexList simplified_square(PointTriangulation& t, Height h) {
+  const double xy[8][2] = {{5, 0}, {10, 0}, {10, 5}, {10, 10}, {5, 10}, {0, 10}, {0, 5}, {0, 0}};
+  std::vector<std::array<double, 3>> points;
+  for (const auto& p : xy) points.push_back({p[0], p[1], h(p[0], p[1])});
+  t = triangulation_of(points);
+  return simplify_outer_border(vertices_of(t), 1.5);
+}
+
+TEST(SimplifyOuterBorderSquare, GivesCornersFromFirstDiagonal) {
+  PointTriangulation t;
+  const VertexList corners = simplified_square(t, [](double, double) { return 0.0; });
+  const VertexList v = vertices_of(t);
+  // (10, 0)–(0, 10) is the first diagonal in scan order.
+  EXPECT_EQ(corners, (VertexList{v[1], v[3], v[5], v[7]}));
+
+  PointTriangulation steep;
+  const VertexList steep_corners = simplified_square(steep, [](double x, double y) { return 40 * x - 17 * y * y; });
+  const VertexList w = vertices_of(steep);
+  EXPECT_EQ(steep_corners, (VertexList{w[1], w[3], w[5], w[7]}));
+}
+
+}  // namespace
+}  // namespace roofplanes
