@@ -1,0 +1,162 @@
+// Hough plane detection on generated buildings of about 10k, 100k and 1M roof
+// points (the sample house shape, scaled up at 8 points per m²).
+//
+// The buildings are generated once and kept as a point file and a roof list in
+// $ROOFPLANES_BENCH_DIR (default: <temp dir>/roofplanes_hough_bench); every run
+// then reads them as the program does, from the files, so nothing but the
+// triangulation is held when the detection starts.
+//
+// Counters: roof_points; time_per_vote (CPU time per vote, 2,292 votes per
+// roof point); peak_bytes_per_roof_point, how far the heap in use rises above
+// its level at the call during hough_TDS, counted by this program's own
+// operator new and delete (the list returned is included).
+// BM_TriangulationOnly loads the same building without detecting anything: run
+// under /usr/bin/time -v, its maximum resident set is the baseline to subtract
+// from that of BM_HoughTDS at the same size.
+
+#include <algorithm>
+#include <atomic>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <new>
+#include <string>
+
+#include <benchmark/benchmark.h>
+
+#include "building_generator.h"
+#include "pipeline/execution_log.h"
+#include "planes/hough_TDS.h"
+#include "points/centre_points.h"
+#include "points/mark_roof_points.h"
+#include "points/read_point_cloud.h"
+
+// Heap bytes in use and their peak, kept by the operator new and delete below.
+std::atomic<std::int64_t> heap_in_use{0};
+std::atomic<std::int64_t> heap_peak{0};
+
+namespace {
+
+// Each block carries its size in front, 16 bytes to keep the alignment.
+constexpr std::size_t header = 16;
+
+void* counted_allocate(std::size_t size) {
+  void* block = std::malloc(size + header);
+  if (!block) return nullptr;
+  *static_cast<std::size_t*>(block) = size;
+  const std::int64_t now = heap_in_use.fetch_add(static_cast<std::int64_t>(size)) + static_cast<std::int64_t>(size);
+  std::int64_t peak = heap_peak.load();
+  while (now > peak && !heap_peak.compare_exchange_weak(peak, now)) {
+  }
+  return static_cast<char*>(block) + header;
+}
+
+void counted_free(void* pointer) {
+  if (!pointer) return;
+  void* block = static_cast<char*>(pointer) - header;
+  heap_in_use.fetch_sub(static_cast<std::int64_t>(*static_cast<std::size_t*>(block)));
+  std::free(block);
+}
+
+}  // namespace
+
+void* operator new(std::size_t size) {
+  if (void* p = counted_allocate(size)) return p;
+  throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) { return operator new(size); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return counted_allocate(size); }
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return counted_allocate(size); }
+void operator delete(void* pointer) noexcept { counted_free(pointer); }
+void operator delete[](void* pointer) noexcept { counted_free(pointer); }
+void operator delete(void* pointer, std::size_t) noexcept { counted_free(pointer); }
+void operator delete[](void* pointer, std::size_t) noexcept { counted_free(pointer); }
+void operator delete(void* pointer, const std::nothrow_t&) noexcept { counted_free(pointer); }
+void operator delete[](void* pointer, const std::nothrow_t&) noexcept { counted_free(pointer); }
+
+namespace {
+
+using namespace roofplanes;
+
+constexpr std::size_t directions_at_3_degrees = 2292;
+
+std::filesystem::path data_directory() {
+  if (const char* dir = std::getenv("ROOFPLANES_BENCH_DIR")) return dir;
+  return std::filesystem::temp_directory_path() / "roofplanes_hough_bench";
+}
+
+struct LoadedBuilding {
+  // Built in place from the file: no second copy of the triangulation, ever.
+  LoadedBuilding(std::size_t target_roof_points, const std::string& points_file)
+      : target(target_roof_points), triangulation(read_point_cloud(points_file)) {}
+  std::size_t target;
+  PointTriangulation triangulation;
+  std::size_t roof_points = 0;
+};
+
+// The building for a target roof-point count, read, centred and marked. Only
+// the most recent one is kept, so one size's memory is all there is.
+LoadedBuilding& building_for(std::size_t target) {
+  static std::unique_ptr<LoadedBuilding> loaded;
+  if (loaded && loaded->target == target) return *loaded;
+  loaded.reset();
+
+  const std::filesystem::path dir = data_directory();
+  const std::string points_file = (dir / ("building_" + std::to_string(target) + ".txt")).string();
+  const std::string roof_file = (dir / ("roof_" + std::to_string(target) + ".txt")).string();
+  if (!std::filesystem::exists(points_file) || !std::filesystem::exists(roof_file)) {
+    std::filesystem::create_directories(dir);
+    const building_generator::Building building = building_generator::generate_building(
+        building_generator::options_for_roof_points(building_generator::RoofShape::sample_house, target, 1));
+    building_generator::write_point_file(building, points_file);
+    building_generator::write_roof_list(building, roof_file);
+  }
+
+  loaded = std::make_unique<LoadedBuilding>(target, points_file);
+  centre_points(loaded->triangulation);
+  mark_roof_points(roof_file, loaded->triangulation);
+  for (auto v = loaded->triangulation.finite_vertices_begin(); v != loaded->triangulation.finite_vertices_end(); ++v)
+    if (v->info().is_roof()) ++loaded->roof_points;
+  return *loaded;
+}
+
+void BM_HoughTDS(benchmark::State& state) {
+  LoadedBuilding& building = building_for(static_cast<std::size_t>(state.range(0)));
+  // The log lines go nowhere: the stream is not open.
+  VertexList region;
+  std::int64_t peak_growth = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    region = VertexList();
+    const std::int64_t before = heap_in_use.load();
+    heap_peak.store(before);
+    state.ResumeTiming();
+
+    const PlaneParams plane = hough_TDS(building.triangulation, region, 3.0, 1.2);
+    benchmark::DoNotOptimize(plane);
+
+    state.PauseTiming();
+    peak_growth = std::max(peak_growth, heap_peak.load() - before);
+    state.ResumeTiming();
+  }
+  const double roof_points = static_cast<double>(building.roof_points);
+  state.counters["roof_points"] = roof_points;
+  state.counters["region_points"] = static_cast<double>(region.size());
+  state.counters["time_per_vote"] = benchmark::Counter(
+      roof_points * directions_at_3_degrees, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+  state.counters["peak_bytes_per_roof_point"] = roof_points > 0 ? static_cast<double>(peak_growth) / roof_points : 0.0;
+}
+
+void BM_TriangulationOnly(benchmark::State& state) {
+  LoadedBuilding& building = building_for(static_cast<std::size_t>(state.range(0)));
+  for (auto _ : state) benchmark::DoNotOptimize(building.triangulation.number_of_vertices());
+  state.counters["roof_points"] = static_cast<double>(building.roof_points);
+}
+
+BENCHMARK(BM_HoughTDS)->Arg(10'000)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TriangulationOnly)->Arg(10'000)->Arg(100'000)->Arg(1'000'000)->Iterations(1);
+
+}  // namespace
+
+BENCHMARK_MAIN();
