@@ -9,17 +9,11 @@
 namespace roofplanes {
 namespace {
 
+using testing::hexagon_points;
 using testing::triangulation_of;
 using testing::vertices_of;
 
 constexpr double kDegree = 3.141592653589793 / 180;
-
-// Centre (vertex 0) and a regular hexagon, vertex k + 1 at 60k degrees.
-std::vector<std::array<double, 3>> hexagon_points() {
-  std::vector<std::array<double, 3>> points{{0, 0, 0}};
-  for (int k = 0; k < 6; ++k) points.push_back({std::cos(60 * k * kDegree), std::sin(60 * k * kDegree), 0});
-  return points;
-}
 
 // The hexagon with an outer ring of radius 2.5 at 20 + 60k degrees (vertices
 // 7-12): the centre's neighbours are exactly the inner ring.

@@ -3,6 +3,7 @@
 // Small hand-made triangulations for the tests.
 
 #include <array>
+#include <cmath>
 #include <initializer_list>
 #include <sstream>
 #include <vector>
@@ -39,6 +40,14 @@ std::vector<std::array<double, 3>> grid_points(int nx, int ny, double h, Height 
       const double x = i * h, y = j * h;
       points.push_back({x, y, height(x, y)});
     }
+  return points;
+}
+
+// Centre (vertex 0) and a regular hexagon of radius 1, vertex k + 1 at 60k degrees.
+inline std::vector<std::array<double, 3>> hexagon_points() {
+  const double degree = 3.141592653589793 / 180;
+  std::vector<std::array<double, 3>> points{{0, 0, 0}};
+  for (int k = 0; k < 6; ++k) points.push_back({std::cos(60 * k * degree), std::sin(60 * k * degree), 0});
   return points;
 }
 
