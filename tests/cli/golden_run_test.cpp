@@ -1,0 +1,74 @@
+// The program with no arguments on checked-in buildings: standard output, the
+// execution log and every scene must equal the checked-in files byte for byte.
+// The expected files change only when the run's output is meant to change.
+
+#include <filesystem>
+#include <ostream>
+#include <set>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "support/program_run.h"
+#include "support/scratch_directory.h"
+
+namespace roofplanes {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::read_text;
+using testing::run_roofplanes;
+using testing::ScratchDirectory;
+
+const fs::path source = ROOFPLANES_SOURCE_DIR;
+
+struct GoldenCase {
+  const char* name;
+  fs::path input;  // holds Building_69.txt and roof.txt
+  friend void PrintTo(const GoldenCase& golden, std::ostream* out) { *out << golden.name; }
+};
+
+// Every regular file under root, as paths relative to it.
+std::set<fs::path> files_under(const fs::path& root) {
+  std::set<fs::path> files;
+  for (const auto& entry : fs::recursive_directory_iterator(root))
+    if (entry.is_regular_file()) files.insert(fs::relative(entry.path(), root));
+  return files;
+}
+
+class GoldenRun : public ::testing::TestWithParam<GoldenCase> {};
+
+TEST_P(GoldenRun, WritesTheExpectedBytes) {
+  const GoldenCase& golden = GetParam();
+  ScratchDirectory scratch;
+  const fs::path data = scratch.path() / "Testdaten_Tolvar" / "69";
+  fs::copy_file(golden.input / "Building_69.txt", data / "Building_69.txt");
+  fs::copy_file(golden.input / "roof.txt", data / "roof.txt");
+
+  const testing::ProgramResult run = run_roofplanes("", scratch.path());
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err, "");
+
+  const fs::path expected = source / "tests" / "golden" / golden.name / "expected";
+  EXPECT_TRUE(run.out == read_text(expected / "stdout.txt")) << "standard output differs";
+
+  std::set<fs::path> written = files_under(data);
+  written.erase("Building_69.txt");
+  written.erase("roof.txt");
+  std::set<fs::path> wanted = files_under(expected);
+  wanted.erase("stdout.txt");
+  EXPECT_EQ(written, wanted);
+  for (const fs::path& file : wanted)
+    EXPECT_TRUE(read_text(data / file) == read_text(expected / file)) << file << " differs";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    golden_run, GoldenRun,
+    ::testing::Values(GoldenCase{"sample", source / "Testdaten_Tolvar" / "69"},
+                      // 238 points: ends with a pass that finds no roof point left, and
+                      // its refinement removes outline vertices over several rounds.
+                      GoldenCase{"small_gable", source / "tests" / "golden" / "small_gable" / "input"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace roofplanes
