@@ -22,15 +22,19 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <vector>
 
 #include <benchmark/benchmark.h>
 
 #include "building_generator.h"
-#include "pipeline/execution_log.h"
+#include "io/point_file.h"
+#include "io/roof_list.h"
+#include "observer/report.h"
+#include "pipeline/building_input.h"
 #include "planes/hough_TDS.h"
 #include "points/centre_points.h"
 #include "points/mark_roof_points.h"
-#include "points/read_point_cloud.h"
+#include "points/point_cloud.h"
 
 // Heap bytes in use and their peak, kept by the operator new and delete below.
 std::atomic<std::int64_t> heap_in_use{0};
@@ -87,11 +91,11 @@ std::filesystem::path data_directory() {
 }
 
 struct LoadedBuilding {
-  // Built in place from the file: no second copy of the triangulation, ever.
-  LoadedBuilding(std::size_t target_roof_points, const std::string& points_file)
-      : target(target_roof_points), triangulation(read_point_cloud(points_file)) {}
+  // Built in place from the file's records: no second copy of the triangulation, ever.
+  LoadedBuilding(std::size_t target_roof_points, const std::vector<Point>& records)
+      : target(target_roof_points), cloud(triangulate_points(records)) {}
   std::size_t target;
-  PointTriangulation triangulation;
+  PointCloud cloud;
   std::size_t roof_points = 0;
 };
 
@@ -113,17 +117,25 @@ LoadedBuilding& building_for(std::size_t target) {
     building_generator::write_roof_list(building, roof_file);
   }
 
-  loaded = std::make_unique<LoadedBuilding>(target, points_file);
-  centre_points(loaded->triangulation);
-  mark_roof_points(roof_file, loaded->triangulation);
-  for (auto v = loaded->triangulation.finite_vertices_begin(); v != loaded->triangulation.finite_vertices_end(); ++v)
+  std::vector<std::uint8_t> roof;
+  {
+    const std::vector<Point> records = read_point_file(points_file).points;
+    std::vector<std::size_t> unknown;
+    roof = roof_flags_from_positions(records, read_roof_list(roof_file).positions, unknown);
+    loaded = std::make_unique<LoadedBuilding>(target, records);
+  }
+  centre_points(loaded->cloud.triangulation);
+  mark_roof_points(roof, loaded->cloud);
+  for (const Vertex_handle& v : loaded->cloud.vertices)
     if (v->info().is_roof()) ++loaded->roof_points;
   return *loaded;
 }
 
 void BM_HoughTDS(benchmark::State& state) {
   LoadedBuilding& building = building_for(static_cast<std::size_t>(state.range(0)));
-  // The log lines go nowhere: the stream is not open.
+  // The log lines go nowhere: the observer wants no text.
+  ExtractionObserver silent;
+  Report report(silent);
   VertexList region;
   std::int64_t peak_growth = 0;
   for (auto _ : state) {
@@ -133,7 +145,7 @@ void BM_HoughTDS(benchmark::State& state) {
     heap_peak.store(before);
     state.ResumeTiming();
 
-    const PlaneParams plane = hough_TDS(building.triangulation, region, 3.0, 1.2);
+    const PlaneParams plane = hough_TDS(building.cloud.triangulation, region, 3.0, 1.2, report);
     benchmark::DoNotOptimize(plane);
 
     state.PauseTiming();
@@ -150,7 +162,7 @@ void BM_HoughTDS(benchmark::State& state) {
 
 void BM_TriangulationOnly(benchmark::State& state) {
   LoadedBuilding& building = building_for(static_cast<std::size_t>(state.range(0)));
-  for (auto _ : state) benchmark::DoNotOptimize(building.triangulation.number_of_vertices());
+  for (auto _ : state) benchmark::DoNotOptimize(building.cloud.triangulation.number_of_vertices());
   state.counters["roof_points"] = static_cast<double>(building.roof_points);
 }
 

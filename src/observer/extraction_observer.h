@@ -10,6 +10,7 @@ namespace roofplanes {
 // A point in the input's coordinates (or, in a Scene, in the run's centred ones).
 struct Point {
   double x = 0.0, y = 0.0, z = 0.0;
+  friend bool operator==(const Point&, const Point&) = default;
 };
 
 // The three kinds of inspection scene the run writes.

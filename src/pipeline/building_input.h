@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -24,9 +25,10 @@ std::string check_input(const BuildingInput& input);
 // Roof flags for a list of 0-based vertex positions, i.e. positions among the
 // distinct (x, y) of points in order of first appearance: the first record of
 // each listed position is flagged; a negative position names the first vertex.
-// Positions that name no vertex are returned in unknown, in list order.
+// The entries that name no vertex are returned in unknown, as indices into
+// positions, in list order.
 std::vector<std::uint8_t> roof_flags_from_positions(const std::vector<Point>& points,
                                                     const std::vector<long long>& positions,
-                                                    std::vector<long long>& unknown);
+                                                    std::vector<std::size_t>& unknown);
 
 }  // namespace roofplanes

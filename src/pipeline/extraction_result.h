@@ -20,7 +20,12 @@ struct Segment {
   double d = 0.0;
   double rms = 0.0;  // root mean square distance of the segment's points from that plane
   std::vector<std::size_t> points;   // in the order the region took them
-  std::vector<std::size_t> outline;  // ordered outline, counterclockwise seen from above, after refinement
+  // The ordered outline as walked: border points of the segment, counterclockwise
+  // seen from above, each a triangulation neighbour of the next.
+  std::vector<std::size_t> outline;
+  // The outline after refinement where segments meet; it may lead through
+  // points of a neighbouring segment.
+  std::vector<std::size_t> refined_outline;
   std::vector<std::size_t> corners;  // the simplified corner polygon of the outline, in outline order
 };
 
@@ -31,5 +36,16 @@ struct Result {
   Point centroid;                 // the run works in coordinates centred here
   std::size_t passes = 0;         // passes started, the last one included
 };
+
+}  // namespace roofplanes
+
+namespace roofplanes {
+
+// Slope of a segment's plane from the horizontal, degrees in [0, 90].
+double slope_degrees(const Segment& segment);
+
+// Aspect of a segment's plane: the downslope direction, degrees clockwise from
+// the +y axis (grid north) in [0, 360); 0 for a level plane.
+double aspect_degrees(const Segment& segment);
 
 }  // namespace roofplanes

@@ -4,10 +4,8 @@
 #include <cassert>
 #include <cmath>
 #include <cstdint>
-#include <ostream>
 #include <vector>
 
-#include "pipeline/execution_log.h"
 #include "planes/hough_accumulator.h"
 #include "planes/hough_levels.h"
 #include "planes/max_roof_distance.h"
@@ -107,22 +105,22 @@ void vote(const RoofPoints& points, const std::vector<HoughDirection>& direction
 }  // namespace
 
 PlaneParams hough_TDS(const PointTriangulation& triangulation, VertexList& output, double angle_resolution,
-                      double s_resolution) {
+                      double s_resolution, Report& report) {
   std::vector<double> tilt_levels;
   std::vector<std::vector<double>> pan_levels;
   hough_levels(tilt_levels, pan_levels, 0, 360, 0, 90, angle_resolution);
 
-  const double max_distance = max_roof_distance(triangulation);
+  const double max_distance = max_roof_distance(triangulation, report);
   const double min_s = -max_distance;
   const double max_s = max_distance + 0.001;
   const std::size_t s_count = round_half_down((max_s - min_s) / s_resolution);
   s_resolution = (max_s - min_s) / static_cast<double>(s_count);
 
-  ExecutionLog << "tilt_levels " << tilt_levels.size() << "\n";
-  ExecutionLog << "s_levels " << static_cast<double>(s_count) << "\n";
-  ExecutionLog << "min_s " << min_s << "\n";
-  ExecutionLog << "max_s " << max_s << "\n";
-  ExecutionLog << "s_resolution " << s_resolution << "\n";
+  report.log_text("tilt_levels ", tilt_levels.size());
+  report.log_text("s_levels ", static_cast<double>(s_count));
+  report.log_text("min_s ", min_s);
+  report.log_text("max_s ", max_s);
+  report.log_text("s_resolution ", s_resolution);
 
   HoughAccumulator accumulator(tilt_levels.size());
   std::vector<HoughDirection> directions;  // row by row, tilt outer, pan inner
@@ -148,15 +146,15 @@ PlaneParams hough_TDS(const PointTriangulation& triangulation, VertexList& outpu
     // With at least one level every vote lands in one.
     votes = static_cast<std::uint64_t>(directions.size()) * points.vertices.size();
   }
-  ExecutionLog << votes << " plane equations solved" << std::endl;
+  report.log_line(votes, " plane equations solved");
 
   std::vector<unsigned> pan_indices, tilt_indices, s_indices;
-  hough_peaks_TDS(accumulator, pan_indices, tilt_indices, s_indices);
+  hough_peaks_TDS(accumulator, pan_indices, tilt_indices, s_indices, report);
   if (pan_indices.size() == 1) {
-    ExecutionLog << "Found a unique maximum!" << std::endl;
+    report.log_line("Found a unique maximum!");
   } else {
-    ExecutionLog << "No maximum or ambiguous maximum! " << std::endl;
-    ExecutionLog << "No of maximums: " << pan_indices.size() << " Returning the first maximum." << std::endl;
+    report.log_line("No maximum or ambiguous maximum! ");
+    report.log_line("No of maximums: ", pan_indices.size(), " Returning the first maximum.");
   }
 
   output.clear();
@@ -166,8 +164,8 @@ PlaneParams hough_TDS(const PointTriangulation& triangulation, VertexList& outpu
   const std::int32_t sk = static_cast<std::int32_t>(s_indices[0]);
   const double tilt = tilt_levels[ti];
   const double pan = pan_levels[ti][pj];
-  ExecutionLog << "maximum at tilt = " << (tilt * 180) / pi << std::endl;
-  ExecutionLog << "maximum at pan = " << (pan * 180) / pi << std::endl;
+  report.log_line("maximum at tilt = ", (tilt * 180) / pi);
+  report.log_line("maximum at pan = ", (pan * 180) / pi);
 
   // Rebuild the winning cell's list: the points whose level in the winning
   // direction is the winning one, in iteration order, i.e. in voting order.
@@ -183,7 +181,7 @@ PlaneParams hough_TDS(const PointTriangulation& triangulation, VertexList& outpu
     s += distance / list_size;
   }
   assert(output.size() == winner_votes);
-  ExecutionLog << "maximum at s = " << s << std::endl;
+  report.log_line("maximum at s = ", s);
   return {pan, tilt, s};
 }
 

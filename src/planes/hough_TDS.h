@@ -1,5 +1,6 @@
 #pragma once
 
+#include "observer/report.h"
 #include "planes/plane_params.h"
 #include "points/point_triangulation.h"
 
@@ -12,10 +13,10 @@ namespace roofplanes {
 // most votes wins (the first in tilt, pan, s order on a tie). output is replaced
 // by the winning cell's points in vertex iteration order. Returns [pan, tilt, s]
 // with the winning band centres in radians and s the mean of n · p over those
-// points. Writes the grid, the vote count and the winner to the execution log.
+// points. Reports the grid, the vote count and the winner to the execution log.
 // Without any cell (no roof point, or no s level) output is left empty and
 // [0, 0, 0] is returned. Changes no label.
 PlaneParams hough_TDS(const PointTriangulation& triangulation, VertexList& output, double angle_resolution,
-                      double s_resolution);
+                      double s_resolution, Report& report);
 
 }  // namespace roofplanes

@@ -1,13 +1,10 @@
 #include "planes/hough_accumulator.h"
 
-#include <ostream>
-
-#include "pipeline/execution_log.h"
 
 namespace roofplanes {
 
 void hough_peaks_TDS(const HoughAccumulator& accumulator, std::vector<unsigned>& pan_indices,
-                     std::vector<unsigned>& tilt_indices, std::vector<unsigned>& s_indices) {
+                     std::vector<unsigned>& tilt_indices, std::vector<unsigned>& s_indices, Report& report) {
   std::uint64_t largest = 0;
   const std::size_t s_count =
       accumulator.empty() || accumulator[0].empty() ? 0 : accumulator[0][0].size();
@@ -35,7 +32,7 @@ void hough_peaks_TDS(const HoughAccumulator& accumulator, std::vector<unsigned>&
       }
     }
   }
-  ExecutionLog << "hough_peaks_TDS: maximum value in accumulator cell = " << largest << std::endl;
+  report.log_line("hough_peaks_TDS: maximum value in accumulator cell = ", largest);
 }
 
 }  // namespace roofplanes

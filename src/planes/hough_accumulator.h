@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "observer/report.h"
+
 namespace roofplanes {
 
 // Vote counts of the Hough transform, indexed [tilt level][pan level][s level].
@@ -15,9 +17,9 @@ using HoughAccumulator = std::vector<std::vector<std::vector<std::uint64_t>>>;
 // Finds every cell with the largest vote count, visiting tilt, then pan, then
 // s indices in ascending order, and appends their indices to the three lists
 // (entry k of each names the k-th such cell). The lists are expected empty.
-// The number of s levels is taken from row [0][0]. Writes the largest count to
-// the execution log.
+// The number of s levels is taken from row [0][0]. Reports the largest count
+// to the execution log.
 void hough_peaks_TDS(const HoughAccumulator& accumulator, std::vector<unsigned>& pan_indices,
-                     std::vector<unsigned>& tilt_indices, std::vector<unsigned>& s_indices);
+                     std::vector<unsigned>& tilt_indices, std::vector<unsigned>& s_indices, Report& report);
 
 }  // namespace roofplanes

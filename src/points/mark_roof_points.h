@@ -1,18 +1,14 @@
 #pragma once
 
-#include <istream>
-#include <string>
+#include <cstdint>
+#include <vector>
 
-#include "points/point_triangulation.h"
+#include "points/point_cloud.h"
 
 namespace roofplanes {
 
-// Sets is_roof on the vertices named by a list of 0-based positions in the
-// vertex iteration order (positions among distinct (x, y), not record numbers).
-// A negative position names the first vertex. A position with no vertex is
-// skipped with a one-line message on standard error. Reading stops at the
-// first token that is not an integer; a missing file marks nothing.
-void mark_roof_points(std::string file_name, PointTriangulation& triangulation);
-void mark_roof_points(std::istream& in, PointTriangulation& triangulation);
+// Sets is_roof on every vertex whose first record is flagged in roof (one
+// flag per record). No other label field changes.
+void mark_roof_points(const std::vector<std::uint8_t>& roof, PointCloud& cloud);
 
 }  // namespace roofplanes

@@ -11,6 +11,8 @@ namespace roofplanes {
 //   border_mark 0: none, 1: border point of the current region, 2: taken into an outline
 //   cluster_id  -1 unreached; pass number of the region that took it; after the
 //               main loop the 1-based segment number (0: no segment)
+//   position    0-based place of the vertex in the iteration order, so that a
+//               vertex can be traced back to its input records
 //
 // The default label belongs to the triangulation's infinite vertex only. Its
 // values keep every stage from reading that vertex as a roof, plane, marked or
@@ -33,12 +35,16 @@ class PointLabel {
   void set_border_mark(int value) { border_mark_ = value; }
   void set_cluster_id(int value) { cluster_id_ = value; }
 
+  int position() const { return position_; }
+  void set_position(int value) { position_ = value; }
+
  private:
   std::int32_t index_ = -1;
   bool is_roof_ = false;
   bool on_plane_ = false;
   std::int32_t border_mark_ = 0;
   std::int32_t cluster_id_ = -3;
+  std::int32_t position_ = -1;
 };
 
 }  // namespace roofplanes

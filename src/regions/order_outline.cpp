@@ -1,7 +1,6 @@
 #include "regions/order_outline.h"
 
 #include <cstddef>
-#include <iostream>
 
 #include "points/face_ring.h"
 #include "regions/polar_angle.h"
@@ -10,10 +9,10 @@ namespace roofplanes {
 namespace {
 
 // Direction from `from` to `to` in degrees, x and y only.
-double direction_deg(Vertex_handle from, Vertex_handle to) {
+double direction_deg(Vertex_handle from, Vertex_handle to, Report& report) {
   double dx = to->point().x() - from->point().x();
   double dy = to->point().y() - from->point().y();
-  return rectangular_to_polar_angle_deg(dx, dy);
+  return rectangular_to_polar_angle_deg(dx, dy, report);
 }
 
 }  // namespace
@@ -25,7 +24,7 @@ Vertex_handle leftmost_point(const VertexList& points) {
   return leftmost;
 }
 
-VertexList order_outline(const VertexList& border, PointTriangulation& triangulation) {
+VertexList order_outline(const VertexList& border, PointTriangulation& triangulation, Report& report) {
   VertexList outline;
   if (border.empty()) return outline;
 
@@ -40,25 +39,24 @@ VertexList order_outline(const VertexList& border, PointTriangulation& triangula
   Vertex_handle current = start;
   Vertex_handle previous;
   double minus_x = -1, zero = 0;
-  double reference = rectangular_to_polar_angle_deg(minus_x, zero);  // nothing lies left of the start
+  double reference = rectangular_to_polar_angle_deg(minus_x, zero, report);  // nothing lies left of the start
   std::size_t steps = 0;
 
   while (steps == 0 || current != start) {
     if (steps == max_steps) {
-      std::cerr << "order_outline: the walk did not return to its start point within " << max_steps
-                << " steps" << std::endl;
+      report.warning("order_outline: the walk did not return to its start point within ", max_steps, " steps");
       return outline;
     }
     double best_turn = 360;
     double turn = 360;
-    if (steps != 0) reference = direction_deg(current, previous);  // the way back
+    if (steps != 0) reference = direction_deg(current, previous, report);  // the way back
     ++steps;
     const Vertex_handle centre = current;
 
     for_each_face_around(triangulation, centre, [&](Face_handle, Vertex_handle w, Vertex_handle) {
       // The infinite vertex is never marked; its coordinates mean nothing.
       if (triangulation.is_infinite(w) || w->info().border_mark() == 0) return;
-      const double a = direction_deg(centre, w);
+      const double a = direction_deg(centre, w, report);
       if (a > reference)
         turn = a - reference;
       else if (a < reference)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "observer/report.h"
 #include "points/point_triangulation.h"
 
 namespace roofplanes {
@@ -11,9 +12,9 @@ namespace roofplanes {
 // Returns the outline: the start point, then the points in walking order,
 // without repeating the start; a point where the region touches itself can
 // appear twice. Sets border_mark = 2 on every point it lists. A walk that has
-// not returned after 6 × number_of_vertices + 6 steps stops with a message
-// on standard error and returns what it has walked, its last point included.
-VertexList order_outline(const VertexList& border, PointTriangulation& triangulation);
+// not returned after 6 × number_of_vertices + 6 steps stops with a warning
+// and returns what it has walked, its last point included.
+VertexList order_outline(const VertexList& border, PointTriangulation& triangulation, Report& report);
 
 // The first listed point with the smallest x (a later one only replaces it
 // when its x is strictly smaller). points must not be empty.

@@ -1,7 +1,6 @@
 #include "regions/select_largest_cluster.h"
 
 #include <cstddef>
-#include <iostream>
 #include <vector>
 
 #include "points/face_ring.h"
@@ -49,7 +48,8 @@ void label_faces_around(const PointTriangulation& triangulation, Vertex_handle v
 
 }  // namespace
 
-void select_largest_cluster(VertexList& points, PointTriangulation& triangulation, int& pass_number) {
+void select_largest_cluster(VertexList& points, PointTriangulation& triangulation, int& pass_number,
+                            Report& report) {
   std::vector<VertexList> clusters;  // cluster at position k carries label k + 1
   int n = 0;
 
@@ -60,8 +60,10 @@ void select_largest_cluster(VertexList& points, PointTriangulation& triangulatio
     const int clusters_before = n;
     label_faces_around(triangulation, s, true, n, clusters);
 
-    std::cout << "There are " << n << " clusters. " << "The size of cluster " << n - 1 << " is ";
-    if (n > 0) std::cout << clusters[n - 1].size();
+    if (n > 0)
+      report.console("There are ", n, " clusters. ", "The size of cluster ", n - 1, " is ", clusters[n - 1].size());
+    else
+      report.console("There are ", n, " clusters. ", "The size of cluster ", n - 1, " is ");
 
     // A seed that starts no cluster finds nothing that the complete growth of
     // the newest cluster has not already taken, so only a new cluster grows.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "observer/report.h"
 #include "points/point_triangulation.h"
 
 namespace roofplanes {
@@ -11,8 +12,9 @@ namespace roofplanes {
 //                 in the order its members were found (empty when none)
 //   pass_number   read only; becomes cluster_id of the kept points, every other
 //                 input point ends at -1
-// Writes "There are N clusters. The size of cluster n-1 is [size]" to standard
-// output for every seed, without line breaks. Touches no other label field.
-void select_largest_cluster(VertexList& points, PointTriangulation& triangulation, int& pass_number);
+// Reports "There are N clusters. The size of cluster n-1 is [size]" to the
+// console for every seed, without line breaks. Touches no other label field.
+void select_largest_cluster(VertexList& points, PointTriangulation& triangulation, int& pass_number,
+                            Report& report);
 
 }  // namespace roofplanes

@@ -2,12 +2,11 @@
 
 #include <algorithm>
 #include <climits>
-#include <iostream>
 #include <iterator>
 
 #include "planes/plane_residual.h"
 #include "points/face_ring.h"
-#include "vrml/vrml_writers.h"
+#include "points/vertex_scene.h"
 
 namespace roofplanes {
 
@@ -47,7 +46,8 @@ void erase_vertex(OutlineList& outline, OutlineList::iterator& position, Vertex_
 }
 
 // One round over segment i's outline; returns whether a vertex was removed.
-bool refinement_round(RoofSegmentList& segments, std::size_t i, const PointTriangulation& triangulation) {
+bool refinement_round(RoofSegmentList& segments, std::size_t i, const PointTriangulation& triangulation,
+                      Report& report) {
   OutlineList& outline = segments[i].mutable_outline();
   if (outline.empty()) return false;
   bool changed = false;
@@ -55,11 +55,11 @@ bool refinement_round(RoofSegmentList& segments, std::size_t i, const PointTrian
   auto position = outline.begin();
   while (position != outline.end()) {
     const Vertex_handle v = *position;
-    std::cout << "processing vertex " << static_cast<unsigned>(v->info().index()) << std::endl;
+    report.console_line("processing vertex ", static_cast<unsigned>(v->info().index()));
     const std::vector<int> numbers = neighbour_numbers(triangulation, v, own);
     bool remove = false;
-    if (better_fit_elsewhere(numbers, segments, static_cast<int>(i), v)) {
-      std::cout << "removing" << std::endl;
+    if (better_fit_elsewhere(numbers, segments, static_cast<int>(i), v, report)) {
+      report.console_line("removing");
       lead_around_inner_neighbours(segments[i], position, triangulation);
       changed = true;
       remove = true;
@@ -78,31 +78,32 @@ bool refinement_round(RoofSegmentList& segments, std::size_t i, const PointTrian
 
 }  // namespace
 
-void refine_segments(RoofSegmentList& segments, const PointTriangulation& triangulation) {
+void refine_segments(RoofSegmentList& segments, const PointTriangulation& triangulation, Report& report) {
   for (std::size_t i = 0; i < segments.size(); ++i) {
     bool changed = true;
     for (int round = 0;; ++round) {
-      std::cout << "round " << round << " about border " << i << std::endl;
+      report.console_line("round ", round, " about border ", i);
       // A segment whose outline keeps changing is left as if it had settled.
       if (!changed || round == kMaxRefinementRounds) break;
-      changed = refinement_round(segments, i, triangulation);
+      changed = refinement_round(segments, i, triangulation, report);
 
-      const OutlineList first = segments[0].outline();
-      VertexList scene(first.begin(), first.end());
-      write_vrml_points_cycled(scene, "Testdaten_Tolvar/69/work/ob0_after_first_round.wrl", "default", "yellow",
-                               2);
+      if (report.scenes()) {
+        const OutlineList& first = segments[0].mutable_outline();
+        report_scene(report, SceneKind::points_cycled, "work/ob0_after_first_round.wrl", "yellow",
+                     VertexList(first.begin(), first.end()));
+      }
     }
   }
 }
 
 bool better_fit_elsewhere(const std::vector<int>& neighbour_numbers, const RoofSegmentList& segments,
-                          int own, Vertex_handle v) {
+                          int own, Vertex_handle v, Report& report) {
   if (neighbour_numbers.empty()) return false;
   // The running maximum is kept as an integer, so the own residual is compared
   // with the integer part of the worst neighbouring fit.
   int most = 0;
   for (const int number : neighbour_numbers) {
-    const int k = find_segment_no(segments, number);
+    const int k = find_segment_no(segments, number, report);
     if (k == -1) continue;
     const double residual = residual_to_segment(v, segments[static_cast<std::size_t>(k)]);
     if (residual > most) most = residual < static_cast<double>(INT_MAX) ? static_cast<int>(residual) : INT_MAX;

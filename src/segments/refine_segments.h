@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "observer/report.h"
 #include "points/point_triangulation.h"
 #include "segments/roof_segment.h"
 
@@ -15,18 +16,18 @@ constexpr int kMaxRefinementRounds = 100;
 // segment in turn is walked in rounds; an outline vertex that fits a
 // neighbouring segment's plane better than its own is taken out and the outline
 // is led round it through its inner neighbours. A segment is left after a round
-// without removal or after kMaxRefinementRounds rounds. Writes "round r about
-// border i", "processing vertex <index>" and "removing" lines to standard
-// output and, after every round, the outline of the segment at index 0 to
-// "Testdaten_Tolvar/69/work/ob0_after_first_round.wrl". Only outlines change.
-void refine_segments(RoofSegmentList& segments, const PointTriangulation& triangulation);
+// without removal or after kMaxRefinementRounds rounds. Reports "round r about
+// border i", "processing vertex <index>" and "removing" lines to the console
+// and, after every round, the outline of the segment at index 0 as the scene
+// "work/ob0_after_first_round.wrl". Only outlines change.
+void refine_segments(RoofSegmentList& segments, const PointTriangulation& triangulation, Report& report);
 
 // Whether v's residual to the plane of segments[own] exceeds the integer part
 // of its largest residual to the planes of the segments numbered in
 // neighbour_numbers (ascending, distinct; numbers no segment has are skipped).
 // False when there are no neighbour numbers.
 bool better_fit_elsewhere(const std::vector<int>& neighbour_numbers, const RoofSegmentList& segments,
-                          int own, Vertex_handle v);
+                          int own, Vertex_handle v, Report& report);
 
 // For the outline element at position (of segment's own outline) with
 // neighbours prev and next in the cyclic outline: inserts, in front of it, the

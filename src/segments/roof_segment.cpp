@@ -1,6 +1,5 @@
 #include "segments/roof_segment.h"
 
-#include <iostream>
 #include <utility>
 
 namespace roofplanes {
@@ -23,10 +22,10 @@ void RoofSegment::set_outline(VertexList outline) {
 
 void RoofSegment::set_number(int number) { number_ = number; }
 
-int find_segment_no(const RoofSegmentList& segments, const int& number) {
+int find_segment_no(const RoofSegmentList& segments, const int& number, Report& report) {
   for (std::size_t i = 0; i < segments.size(); ++i)
     if (segments[i].number() == number) return static_cast<int>(i);
-  std::cout << "find_segment_no: no such segment no" << std::endl;
+  report.console_line("find_segment_no: no such segment no");
   return -1;
 }
 

@@ -3,6 +3,7 @@
 #include <list>
 #include <vector>
 
+#include "observer/report.h"
 #include "planes/plane_params.h"
 #include "points/point_triangulation.h"
 
@@ -54,8 +55,8 @@ class RoofSegment {
 using RoofSegmentList = std::vector<RoofSegment>;
 
 // Index of the first segment, from index 0 upward, whose number is number.
-// When there is none, writes "find_segment_no: no such segment no" to standard
-// output and returns -1; callers skip that result.
-int find_segment_no(const RoofSegmentList& segments, const int& number);
+// When there is none, reports "find_segment_no: no such segment no" to the
+// console and returns -1; callers skip that result.
+int find_segment_no(const RoofSegmentList& segments, const int& number, Report& report);
 
 }  // namespace roofplanes

@@ -10,12 +10,12 @@ namespace roofplanes {
 namespace {
 
 // A piece from start to end with an empty chain and the line through both.
-BorderLine border_line(Vertex_handle start, Vertex_handle end) {
+BorderLine border_line(Vertex_handle start, Vertex_handle end, Report& report) {
   BorderLine line;
   line.start = start;
   line.end = end;
   const auto [angle, distance] =
-      line_through(start->point().x(), start->point().y(), end->point().x(), end->point().y());
+      line_through(start->point().x(), start->point().y(), end->point().x(), end->point().y(), report);
   line.angle = angle;
   line.distance = distance;
   return line;
@@ -23,7 +23,7 @@ BorderLine border_line(Vertex_handle start, Vertex_handle end) {
 
 }  // namespace
 
-std::pair<double, double> line_through(double x1, double y1, double x2, double y2) {
+std::pair<double, double> line_through(double x1, double y1, double x2, double y2, Report& report) {
   const double e = (y1 * x2) - (y2 * x1);
   const double dx = x1 - x2;
   const double dy = y2 - y1;
@@ -40,7 +40,7 @@ std::pair<double, double> line_through(double x1, double y1, double x2, double y
   double nx = dy / g;
   double ny = dx / g;
   const double distance = -e / g;
-  const double angle = rectangular_to_polar_angle(nx, ny);
+  const double angle = rectangular_to_polar_angle(nx, ny, report);
   return {angle, distance};
 }
 
@@ -83,14 +83,14 @@ std::pair<double, Vertex_handle> farthest_from_line(const BorderLine& line) {
   return {most, farthest};
 }
 
-VertexList simplify_outer_border(const VertexList& outline, double tolerance) {
+VertexList simplify_outer_border(const VertexList& outline, double tolerance, Report& report) {
   const VertexList ends = farthest_pair(outline);
   if (ends.size() != 2) return outline;
   const Vertex_handle a = ends[0];
   const Vertex_handle b = ends[1];
 
-  BorderLine first = border_line(a, b);
-  BorderLine second = border_line(b, a);
+  BorderLine first = border_line(a, b, report);
+  BorderLine second = border_line(b, a, report);
 
   // The first hit opens the chain from A to B, the second the chain from B
   // back round to A; what precedes the first hit (the lead) closes the second
@@ -121,8 +121,8 @@ VertexList simplify_outer_border(const VertexList& outline, double tolerance) {
     if (most > tolerance && farthest != Vertex_handle()) {
       // Replace the piece by start–F (Q) and F–end (P); Q is examined next.
       BorderLine& piece = pieces[k];
-      BorderLine q = border_line(piece.start, farthest);
-      BorderLine p = border_line(farthest, piece.end);
+      BorderLine q = border_line(piece.start, farthest, report);
+      BorderLine p = border_line(farthest, piece.end, report);
       const auto at = std::find(piece.chain.begin(), piece.chain.end(), farthest);
       q.chain.assign(piece.chain.begin(), at);
       p.chain.assign(at + 1, piece.chain.end());

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "observer/report.h"
 #include "points/point_triangulation.h"
 
 namespace roofplanes {
@@ -21,7 +22,7 @@ struct BorderLine {
 // differ. The normal's sign is chosen so that distance >= 0; for a line
 // through the origin the normal follows the sign of x1 − x2. angle comes from
 // rectangular_to_polar_angle (π taken as 3.1416).
-std::pair<double, double> line_through(double x1, double y1, double x2, double y2);
+std::pair<double, double> line_through(double x1, double y1, double x2, double y2, Report& report);
 
 // |x·cos(angle) + y·sin(angle) − distance| for v's x and y.
 double point_line_distance(Vertex_handle v, const BorderLine& line);
@@ -40,6 +41,6 @@ std::pair<double, Vertex_handle> farthest_from_line(const BorderLine& line);
 // from each piece's line while that distance exceeds tolerance. Only x and y
 // count. An outline without a farthest pair (fewer than two entries, or all at
 // one position) is returned as it is.
-VertexList simplify_outer_border(const VertexList& outline, double tolerance);
+VertexList simplify_outer_border(const VertexList& outline, double tolerance, Report& report);
 
 }  // namespace roofplanes

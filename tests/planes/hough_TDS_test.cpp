@@ -7,14 +7,14 @@
 
 #include <gtest/gtest.h>
 
-#include "hough_log_capture.h"
+#include "support/captured_report.h"
 #include "planes/hough_levels.h"
 #include "support/triangulations.h"
 
 namespace roofplanes {
 namespace {
 
-using roofplanes::testing::HoughLogCapture;
+using roofplanes::testing::CapturedReport;
 using roofplanes::testing::triangulation_of;
 using roofplanes::testing::vertices_of;
 
@@ -28,11 +28,11 @@ double log_value(const std::string& line, const std::string& key) {
 TEST(HoughTDS, NoRoofPointGivesNoCell) {
   PointTriangulation triangulation = triangulation_of({{0, 0, 1}, {4, 0, 1}, {0, 4, 1}, {4, 4, 2}});
   VertexList output = vertices_of(triangulation);
-  HoughLogCapture log;
-  const PlaneParams plane = hough_TDS(triangulation, output, 3.0, 1.2);
+  CapturedReport log;
+  const PlaneParams plane = hough_TDS(triangulation, output, 3.0, 1.2, log.report);
   EXPECT_TRUE(output.empty());
   EXPECT_EQ(plane, (PlaneParams{0.0, 0.0, 0.0}));
-  EXPECT_EQ(log.text(),
+  EXPECT_EQ(log.observer.log_text,
             "tilt_levels 30\n"
             "s_levels 0\n"
             "min_s -0\n"
@@ -44,10 +44,10 @@ TEST(HoughTDS, NoRoofPointGivesNoCell) {
             "No of maximums: 0 Returning the first maximum.\n");
 
   PointTriangulation empty;
-  HoughLogCapture empty_log;
-  EXPECT_EQ(hough_TDS(empty, output, 3.0, 1.2), (PlaneParams{0.0, 0.0, 0.0}));
+  CapturedReport empty_log;
+  EXPECT_EQ(hough_TDS(empty, output, 3.0, 1.2, empty_log.report), (PlaneParams{0.0, 0.0, 0.0}));
   EXPECT_TRUE(output.empty());
-  EXPECT_EQ(empty_log.lines().size(), 9u);
+  EXPECT_EQ(empty_log.log_lines().size(), 9u);
 }
 
 TEST(HoughTDS, RoofPointsWithoutSLevelCastNoVote) {
@@ -55,10 +55,10 @@ TEST(HoughTDS, RoofPointsWithoutSLevelCastNoVote) {
   PointTriangulation triangulation = triangulation_of({{0.0001, 0, 0}, {4, 0, 1}, {0, 4, 1}});
   VertexList output = vertices_of(triangulation);
   output[0]->info().set_is_roof(true);
-  HoughLogCapture log;
-  EXPECT_EQ(hough_TDS(triangulation, output, 3.0, 1.2), (PlaneParams{0.0, 0.0, 0.0}));
+  CapturedReport log;
+  EXPECT_EQ(hough_TDS(triangulation, output, 3.0, 1.2, log.report), (PlaneParams{0.0, 0.0, 0.0}));
   EXPECT_TRUE(output.empty());
-  EXPECT_EQ(log.lines(), (std::vector<std::string>{"tilt_levels 30", "s_levels 0", "min_s -0.0001", "max_s 0.0011",
+  EXPECT_EQ(log.log_lines(), (std::vector<std::string>{"tilt_levels 30", "s_levels 0", "min_s -0.0001", "max_s 0.0011",
                                                     "s_resolution inf", "0 plane equations solved",
                                                     "hough_peaks_TDS: maximum value in accumulator cell = 0",
                                                     "No maximum or ambiguous maximum! ",
@@ -73,9 +73,9 @@ TEST(HoughTDS, SingleRoofPointTiesEverywhereAndTakesTheFirstCell) {
   const VertexList v = vertices_of(triangulation);
   v[1]->info().set_is_roof(true);
   VertexList output;
-  HoughLogCapture log;
-  const PlaneParams plane = hough_TDS(triangulation, output, 3.0, 1.2);
-  EXPECT_EQ(log.lines(), (std::vector<std::string>{"tilt_levels 30", "s_levels 2", "min_s -1", "max_s 1.001",
+  CapturedReport log;
+  const PlaneParams plane = hough_TDS(triangulation, output, 3.0, 1.2, log.report);
+  EXPECT_EQ(log.log_lines(), (std::vector<std::string>{"tilt_levels 30", "s_levels 2", "min_s -1", "max_s 1.001",
                                                     "s_resolution 1.0005", "2292 plane equations solved",
                                                     "hough_peaks_TDS: maximum value in accumulator cell = 1",
                                                     "No maximum or ambiguous maximum! ",
@@ -157,9 +157,9 @@ double mean_distance(const Patch& patch) {
 TEST(HoughTDS, TwoTiedFacesReturnTheFirstInVisitingOrder) {
   TwoFaces faces = two_faces(true);
   VertexList output;
-  HoughLogCapture log;
-  const PlaneParams plane = hough_TDS(faces.triangulation, output, 3.0, 1.2);
-  const std::vector<std::string> lines = log.lines();
+  CapturedReport log;
+  const PlaneParams plane = hough_TDS(faces.triangulation, output, 3.0, 1.2, log.report);
+  const std::vector<std::string> lines = log.log_lines();
   // D = 125.92275 is the farthest corner of face A; 251.8465 / 1.2 gives 210 levels.
   EXPECT_EQ(lines, (std::vector<std::string>{"tilt_levels 30", "s_levels 210", "min_s -125.923", "max_s 125.924",
                                               "s_resolution 1.19927", "2021544 plane equations solved",
@@ -189,9 +189,9 @@ TEST(HoughTDS, OneFaceIsAUniqueMaximum) {
   // Face B's points are not roof points: they never vote and never appear.
   TwoFaces faces = two_faces(false);
   VertexList output{faces.b_vertices[0]};
-  HoughLogCapture log;
-  const PlaneParams plane = hough_TDS(faces.triangulation, output, 3.0, 1.2);
-  const std::vector<std::string> lines = log.lines();
+  CapturedReport log;
+  const PlaneParams plane = hough_TDS(faces.triangulation, output, 3.0, 1.2, log.report);
+  const std::vector<std::string> lines = log.log_lines();
   ASSERT_EQ(lines.size(), 11u);
   EXPECT_EQ(lines[5], "1010772 plane equations solved");
   EXPECT_EQ(lines[6], "hough_peaks_TDS: maximum value in accumulator cell = 441");
@@ -256,12 +256,12 @@ TEST(HoughTDS, CountsMatchOneListPerCellVoting) {
   for (std::size_t i = 0; i < v.size(); ++i) v[i]->info().set_is_roof(roof[i]);
 
   VertexList output;
-  HoughLogCapture log;
-  hough_TDS(triangulation, output, 3.0, 1.2);
+  CapturedReport log;
+  hough_TDS(triangulation, output, 3.0, 1.2, log.report);
   const VertexList expected = reference_winner(triangulation);
   EXPECT_GT(expected.size(), 1000u);
   EXPECT_EQ(output, expected);
-  const std::vector<std::string> lines = log.lines();
+  const std::vector<std::string> lines = log.log_lines();
   ASSERT_GE(lines.size(), 7u);
   EXPECT_EQ(lines[6], "hough_peaks_TDS: maximum value in accumulator cell = " + std::to_string(expected.size()));
 }

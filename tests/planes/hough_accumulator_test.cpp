@@ -2,12 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include "hough_log_capture.h"
+#include "support/captured_report.h"
 
 namespace roofplanes {
 namespace {
 
-using testing::HoughLogCapture;
+using testing::CapturedReport;
 
 // Two tilt levels with two and one pan levels, three s levels each, all zero.
 HoughAccumulator small_accumulator() {
@@ -21,9 +21,9 @@ struct Peaks {
   std::vector<unsigned> pan, tilt, s;
 };
 
-Peaks peaks_of(const HoughAccumulator& accumulator) {
+Peaks peaks_of(const HoughAccumulator& accumulator, Report& report) {
   Peaks peaks;
-  hough_peaks_TDS(accumulator, peaks.pan, peaks.tilt, peaks.s);
+  hough_peaks_TDS(accumulator, peaks.pan, peaks.tilt, peaks.s, report);
   return peaks;
 }
 
@@ -32,12 +32,12 @@ TEST(HoughPeaksTDS, FindsTheUniqueLargestCell) {
   accumulator[0][0][1] = 4;
   accumulator[0][1][0] = 2;
   accumulator[1][0][2] = 5;
-  HoughLogCapture log;
-  const Peaks peaks = peaks_of(accumulator);
+  CapturedReport log;
+  const Peaks peaks = peaks_of(accumulator, log.report);
   EXPECT_EQ(peaks.pan, std::vector<unsigned>{0});
   EXPECT_EQ(peaks.tilt, std::vector<unsigned>{1});
   EXPECT_EQ(peaks.s, std::vector<unsigned>{2});
-  EXPECT_EQ(log.text(), "hough_peaks_TDS: maximum value in accumulator cell = 5\n");
+  EXPECT_EQ(log.observer.log_text, "hough_peaks_TDS: maximum value in accumulator cell = 5\n");
 }
 
 TEST(HoughPeaksTDS, ListsTiedCellsInTiltPanSOrder) {
@@ -45,34 +45,34 @@ TEST(HoughPeaksTDS, ListsTiedCellsInTiltPanSOrder) {
   accumulator[0][0][1] = 4;
   accumulator[0][1][2] = 5;
   accumulator[1][0][0] = 5;
-  HoughLogCapture log;
-  const Peaks peaks = peaks_of(accumulator);
+  CapturedReport log;
+  const Peaks peaks = peaks_of(accumulator, log.report);
   EXPECT_EQ(peaks.pan, (std::vector<unsigned>{1, 0}));
   EXPECT_EQ(peaks.tilt, (std::vector<unsigned>{0, 1}));
   EXPECT_EQ(peaks.s, (std::vector<unsigned>{2, 0}));
-  EXPECT_EQ(log.lines(), std::vector<std::string>{"hough_peaks_TDS: maximum value in accumulator cell = 5"});
+  EXPECT_EQ(log.log_lines(), std::vector<std::string>{"hough_peaks_TDS: maximum value in accumulator cell = 5"});
 }
 
 TEST(HoughPeaksTDS, EmptyCellsEqualTheStartingMaximum) {
   // The largest count starts at 0, so without any vote every cell is a peak.
-  HoughLogCapture log;
-  const Peaks peaks = peaks_of(small_accumulator());
+  CapturedReport log;
+  const Peaks peaks = peaks_of(small_accumulator(), log.report);
   EXPECT_EQ(peaks.pan, (std::vector<unsigned>{0, 0, 0, 1, 1, 1, 0, 0, 0}));
   EXPECT_EQ(peaks.tilt, (std::vector<unsigned>{0, 0, 0, 0, 0, 0, 1, 1, 1}));
   EXPECT_EQ(peaks.s, (std::vector<unsigned>{0, 1, 2, 0, 1, 2, 0, 1, 2}));
-  EXPECT_EQ(log.lines(), std::vector<std::string>{"hough_peaks_TDS: maximum value in accumulator cell = 0"});
+  EXPECT_EQ(log.log_lines(), std::vector<std::string>{"hough_peaks_TDS: maximum value in accumulator cell = 0"});
 }
 
 TEST(HoughPeaksTDS, NoCellGivesEmptyLists) {
-  HoughLogCapture log;
+  CapturedReport log;
   HoughAccumulator no_s_level = small_accumulator();
   for (auto& pans : no_s_level)
     for (auto& row : pans) row.clear();
-  const Peaks peaks = peaks_of(no_s_level);
+  const Peaks peaks = peaks_of(no_s_level, log.report);
   EXPECT_TRUE(peaks.pan.empty() && peaks.tilt.empty() && peaks.s.empty());
-  const Peaks none = peaks_of(HoughAccumulator{});
+  const Peaks none = peaks_of(HoughAccumulator{}, log.report);
   EXPECT_TRUE(none.pan.empty() && none.tilt.empty() && none.s.empty());
-  EXPECT_EQ(log.text(),
+  EXPECT_EQ(log.observer.log_text,
             "hough_peaks_TDS: maximum value in accumulator cell = 0\n"
             "hough_peaks_TDS: maximum value in accumulator cell = 0\n");
 }
@@ -82,12 +82,12 @@ TEST(HoughPeaksTDS, TakesTheNumberOfSLevelsFromTheFirstRow) {
   accumulator[0][0].resize(2);
   accumulator[0][1][1] = 3;
   accumulator[1][0][2] = 9;  // beyond the first row's two levels: not visited
-  HoughLogCapture log;
-  const Peaks peaks = peaks_of(accumulator);
+  CapturedReport log;
+  const Peaks peaks = peaks_of(accumulator, log.report);
   EXPECT_EQ(peaks.tilt, std::vector<unsigned>{0});
   EXPECT_EQ(peaks.pan, std::vector<unsigned>{1});
   EXPECT_EQ(peaks.s, std::vector<unsigned>{1});
-  EXPECT_EQ(log.text(), "hough_peaks_TDS: maximum value in accumulator cell = 3\n");
+  EXPECT_EQ(log.observer.log_text, "hough_peaks_TDS: maximum value in accumulator cell = 3\n");
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "points/read_point_cloud.h"
+#include "points/point_cloud.h"
 #include "support/triangulations.h"
 
 namespace {
@@ -57,7 +57,10 @@ double plane_distance(const TruePlane& plane, const std::array<double, 3>& recor
 // position k and carries the record number of the last record there.
 void expect_reader_agrees(const Building& building) {
   std::istringstream in(point_text(building));
-  const roofplanes::PointTriangulation triangulation = roofplanes::read_point_cloud(in);
+  std::vector<roofplanes::Point> records;
+  for (double x, y, z; in >> x >> y >> z;) records.push_back({x, y, z});
+  const roofplanes::PointTriangulation triangulation =
+      std::move(roofplanes::triangulate_points(records).triangulation);
   ASSERT_EQ(triangulation.number_of_vertices(), building.plane_of_position.size());
   std::vector<std::size_t> first, last;
   first_and_last_records(building, first, last);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "regions/detect_border.h"
+#include "support/captured_report.h"
 #include "support/triangulations.h"
 
 namespace roofplanes {
@@ -47,44 +48,49 @@ TEST(leftmost_point, FirstOfSmallestXWins) {
 }
 
 TEST(order_outline, OneTriangleCounterclockwiseFromLeftmost) {
+  testing::CapturedReport silent;
   PointTriangulation t = triangulation_of({{2, 1, 0}, {1, 3, 0}, {0, 0, 0}});
   VertexList v = vertices_of(t);
   const VertexList border = marked(v, {0, 1, 2});
-  const VertexList outline = order_outline(border, t);
+  const VertexList outline = order_outline(border, t, silent.report);
   EXPECT_EQ(outline, (VertexList{v[2], v[0], v[1]}));
   for (Vertex_handle p : v) EXPECT_EQ(p->info().border_mark(), 2);
-  EXPECT_EQ(order_outline(border, t), outline);  // marks of 2 still count
+  EXPECT_EQ(order_outline(border, t, silent.report), outline);  // marks of 2 still count
 }
 
 TEST(order_outline, WholeTriangulationGivesHullAlongLowerPartFirst) {
+  testing::CapturedReport silent;
   PointTriangulation t = triangulation_of(hexagon_points());
   VertexList v = vertices_of(t);
   const VertexList border = border_of_region(v, {0, 1, 2, 3, 4, 5, 6}, t);
-  EXPECT_EQ(order_outline(border, t), (VertexList{v[4], v[5], v[6], v[1], v[2], v[3]}));
+  EXPECT_EQ(order_outline(border, t, silent.report), (VertexList{v[4], v[5], v[6], v[1], v[2], v[3]}));
   EXPECT_EQ(v[0]->info().border_mark(), 0);
 }
 
 TEST(order_outline, TouchingPointListedTwice) {
+  testing::CapturedReport silent;
   PointTriangulation t = triangulation_of(hexagon_points());
   VertexList v = vertices_of(t);
   // Triangles 0-1-2 and 0-4-5 touch at the centre; the walk starts at vertex 4.
   const VertexList border = border_of_region(v, {0, 1, 2, 4, 5}, t);
   ASSERT_EQ(border.size(), 5u);
-  EXPECT_EQ(order_outline(border, t), (VertexList{v[4], v[5], v[0], v[1], v[2], v[0]}));
+  EXPECT_EQ(order_outline(border, t, silent.report), (VertexList{v[4], v[5], v[0], v[1], v[2], v[0]}));
 }
 
 TEST(order_outline, TouchingStartPointEndsAtFirstReturn) {
+  testing::CapturedReport silent;
   // Vertex 0 at the origin is the leftmost point and the only one the
   // triangles 0-1-2 (above) and 0-3-4 (below) share; vertex 5 is outside.
   PointTriangulation t = triangulation_of({{0, 0, 0}, {2, 1, 0}, {1, 2, 0}, {1, -2, 0}, {2, -1, 0}, {2.2, 0, 0}});
   VertexList v = vertices_of(t);
   const VertexList border = marked(v, {0, 1, 2, 3, 4});
-  EXPECT_EQ(order_outline(border, t), (VertexList{v[0], v[3], v[4]}));
+  EXPECT_EQ(order_outline(border, t, silent.report), (VertexList{v[0], v[3], v[4]}));
   EXPECT_EQ(v[1]->info().border_mark(), 1);
   EXPECT_EQ(v[2]->info().border_mark(), 1);
 }
 
 TEST(order_outline, HoleBorderIsLeftOut) {
+  testing::CapturedReport silent;
   // Inner hexagon around a centre outside the region, outer ring of radius
   // 2.5 at 20 + 60k degrees (vertices 7-12); vertex 10 at 200 degrees is leftmost.
   std::vector<std::array<double, 3>> points = hexagon_points();
@@ -95,7 +101,7 @@ TEST(order_outline, HoleBorderIsLeftOut) {
   const VertexList border = border_of_region(v, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}, t);
   ASSERT_EQ(border.size(), 12u);
 
-  EXPECT_EQ(order_outline(border, t), (VertexList{v[10], v[11], v[12], v[7], v[8], v[9]}));
+  EXPECT_EQ(order_outline(border, t, silent.report), (VertexList{v[10], v[11], v[12], v[7], v[8], v[9]}));
   for (int k = 1; k <= 6; ++k) EXPECT_EQ(v[k]->info().border_mark(), 1) << k;
   for (int k = 7; k <= 12; ++k) EXPECT_EQ(v[k]->info().border_mark(), 2) << k;
 }
@@ -105,17 +111,18 @@ TEST(order_outline, DeadEndIsRepeatedThenLeft) {
   // so 1 is listed again and the next step, with no direction back, turns from +x.
   PointTriangulation t = triangulation_of({{0, 0, 0}, {2, 1, 0}, {1, 3, 0}});
   VertexList v = vertices_of(t);
-  ::testing::internal::CaptureStdout();
-  const VertexList outline = order_outline(marked(v, {1, 0}), t);
-  EXPECT_EQ(::testing::internal::GetCapturedStdout(), "rectangular_to_polar_angle_deg: direction undefined!");
+  testing::CapturedReport out;
+  const VertexList outline = order_outline(marked(v, {1, 0}), t, out.report);
+  EXPECT_EQ(out.observer.console_text, "rectangular_to_polar_angle_deg: direction undefined!");
   EXPECT_EQ(outline, (VertexList{v[0], v[1], v[1]}));
   EXPECT_EQ(v[2]->info().border_mark(), 0);
 }
 
 TEST(order_outline, LonePointIsItsOwnOutline) {
+  testing::CapturedReport silent;
   PointTriangulation t = triangulation_of({{0, 0, 0}, {2, 1, 0}, {1, 3, 0}});
   VertexList v = vertices_of(t);
-  EXPECT_EQ(order_outline(marked(v, {1}), t), (VertexList{v[1]}));
+  EXPECT_EQ(order_outline(marked(v, {1}), t, silent.report), (VertexList{v[1]}));
 }
 
 TEST(order_outline, WalkThatNeverReturnsStopsAtItsBound) {
@@ -125,11 +132,10 @@ TEST(order_outline, WalkThatNeverReturnsStopsAtItsBound) {
   // it stays at 2 for good.
   PointTriangulation t = triangulation_of({{0, 0, 0}, {3, 1, 0}, {2, 1, 0}, {1, 0.5, 0}});
   VertexList v = vertices_of(t);
-  ::testing::internal::CaptureStdout();
-  ::testing::internal::CaptureStderr();
-  const VertexList outline = order_outline(marked(v, {0, 1, 2}), t);
-  const std::string err = ::testing::internal::GetCapturedStderr();
-  const std::string out = ::testing::internal::GetCapturedStdout();
+  testing::CapturedReport captured;
+  const VertexList outline = order_outline(marked(v, {0, 1, 2}), t, captured.report);
+  const std::string err = captured.observer.warnings;
+  const std::string out = captured.observer.console_text;
 
   const std::size_t bound = 6 * 4 + 6;
   ASSERT_EQ(outline.size(), 1 + bound);  // the start and one point per step, the last kept

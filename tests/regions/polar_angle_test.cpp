@@ -4,11 +4,24 @@
 
 #include <string>
 
+#include "support/captured_report.h"
+
 namespace roofplanes {
 namespace {
 
-double degrees(double dx, double dy) { return rectangular_to_polar_angle_deg(dx, dy); }
-double radians(double dx, double dy) { return rectangular_to_polar_angle(dx, dy); }
+// The angle, and what was reported on the way.
+double degrees(double dx, double dy, std::string* message = nullptr) {
+  testing::CapturedReport out;
+  const double angle = rectangular_to_polar_angle_deg(dx, dy, out.report);
+  if (message != nullptr) *message = out.observer.console_text;
+  return angle;
+}
+double radians(double dx, double dy, std::string* message = nullptr) {
+  testing::CapturedReport out;
+  const double angle = rectangular_to_polar_angle(dx, dy, out.report);
+  if (message != nullptr) *message = out.observer.console_text;
+  return angle;
+}
 
 TEST(rectangular_to_polar_angle_deg, QuadrantsWithPiAs3_1416) {
   EXPECT_EQ(degrees(1, 0), 0.0);
@@ -27,9 +40,9 @@ TEST(rectangular_to_polar_angle_deg, QuadrantsWithPiAs3_1416) {
 }
 
 TEST(rectangular_to_polar_angle_deg, NoDirectionWritesMessageAndGivesZero) {
-  ::testing::internal::CaptureStdout();
-  EXPECT_EQ(degrees(0, 0), 0.0);
-  EXPECT_EQ(::testing::internal::GetCapturedStdout(), "rectangular_to_polar_angle_deg: direction undefined!");
+  std::string message;
+  EXPECT_EQ(degrees(0, 0, &message), 0.0);
+  EXPECT_EQ(message, "rectangular_to_polar_angle_deg: direction undefined!");
 }
 
 TEST(rectangular_to_polar_angle, RadiansWithPiAs3_1416) {
@@ -38,9 +51,9 @@ TEST(rectangular_to_polar_angle, RadiansWithPiAs3_1416) {
   EXPECT_EQ(radians(0, 1), 3.1416 / 2);
   EXPECT_EQ(radians(0, -1), (3 * 3.1416) / 2);
   EXPECT_DOUBLE_EQ(radians(1, -1), 2 * 3.1416 - 3.141592653589793 / 4);
-  ::testing::internal::CaptureStdout();
-  EXPECT_EQ(radians(0, 0), 0.0);
-  EXPECT_EQ(::testing::internal::GetCapturedStdout(), "rectangular_to_polar_angle: direction undefined!");
+  std::string message;
+  EXPECT_EQ(radians(0, 0, &message), 0.0);
+  EXPECT_EQ(message, "rectangular_to_polar_angle: direction undefined!");
 }
 
 }  // namespace

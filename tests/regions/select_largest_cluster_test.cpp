@@ -6,6 +6,7 @@
 #include <cmath>
 #include <string>
 
+#include "support/captured_report.h"
 #include "support/triangulations.h"
 
 namespace roofplanes {
@@ -46,9 +47,9 @@ VertexList sorted(VertexList list) {
 }
 
 std::string select_and_capture(VertexList& points, PointTriangulation& t, int pass_number) {
-  ::testing::internal::CaptureStdout();
-  select_largest_cluster(points, t, pass_number);
-  return ::testing::internal::GetCapturedStdout();
+  testing::CapturedReport out;
+  select_largest_cluster(points, t, pass_number, out.report);
+  return out.observer.console_text;
 }
 
 TEST(select_largest_cluster, PatchesTouchingAtOneVertexFormOneCluster) {

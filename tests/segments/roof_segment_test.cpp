@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/captured_report.h"
 #include "support/triangulations.h"
 
 namespace roofplanes {
@@ -83,19 +84,19 @@ TEST(FindSegmentNo, FindsFirstSegmentWithNumber) {
   RoofSegmentList segments(4, RoofSegment({v[0]}));
   for (std::size_t i = 0; i < segments.size(); ++i) segments[i].set_number(static_cast<int>(i) + 1);
 
-  ::testing::internal::CaptureStdout();
-  for (int k = 1; k <= 4; ++k) EXPECT_EQ(find_segment_no(segments, k), k - 1);
-  EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
+  testing::CapturedReport found;
+  for (int k = 1; k <= 4; ++k) EXPECT_EQ(find_segment_no(segments, k, found.report), k - 1);
+  EXPECT_EQ(found.observer.console_text, "");
 
   segments[3].set_number(2);
-  EXPECT_EQ(find_segment_no(segments, 2), 1);
+  EXPECT_EQ(find_segment_no(segments, 2, testing::silent_report()), 1);
   segments[0].set_number(2);
-  EXPECT_EQ(find_segment_no(segments, 2), 0);
+  EXPECT_EQ(find_segment_no(segments, 2, testing::silent_report()), 0);
 
-  ::testing::internal::CaptureStdout();
-  EXPECT_EQ(find_segment_no(segments, 5), -1);
-  EXPECT_EQ(find_segment_no(RoofSegmentList{}, 1), -1);
-  EXPECT_EQ(::testing::internal::GetCapturedStdout(),
+  testing::CapturedReport missing;
+  EXPECT_EQ(find_segment_no(segments, 5, missing.report), -1);
+  EXPECT_EQ(find_segment_no(RoofSegmentList{}, 1, missing.report), -1);
+  EXPECT_EQ(missing.observer.console_text,
             "find_segment_no: no such segment no\nfind_segment_no: no such segment no\n");
 }
 

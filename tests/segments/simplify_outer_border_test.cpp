@@ -6,22 +6,25 @@
 
 #include <gtest/gtest.h>
 
+#include "support/captured_report.h"
 #include "support/triangulations.h"
 
 namespace roofplanes {
 namespace {
+
+using testing::silent_report;
 
 using testing::triangulation_of;
 using testing::vertices_of;
 
 TEST(LineThrough, DistanceIsNonNegativeBothWays) {
   // y = 1: normal straight up (π/2 with π = 3.1416), distance 1, either way.
-  for (const auto& [angle, distance] : {line_through(0, 1, 1, 1), line_through(1, 1, 0, 1)}) {
+  for (const auto& [angle, distance] : {line_through(0, 1, 1, 1, silent_report()), line_through(1, 1, 0, 1, silent_report())}) {
     EXPECT_DOUBLE_EQ(angle, 3.1416 / 2);
     EXPECT_DOUBLE_EQ(distance, 1);
   }
   // x = 4 upward: normal exactly along +x.
-  const auto [angle, distance] = line_through(4, 0, 4, 20);
+  const auto [angle, distance] = line_through(4, 0, 4, 20, silent_report());
   EXPECT_EQ(angle, 0);
   EXPECT_EQ(distance, 4);
 }
@@ -29,15 +32,15 @@ TEST(LineThrough, DistanceIsNonNegativeBothWays) {
 TEST(LineThrough, LineThroughOriginFollowsSignOfDx) {
   // dx = x1 − x2 >= 0 takes +r, dx < 0 takes −r: both directions of the
   // diagonal y = −x get the same normal (1, 1)/√2.
-  const auto [angle_down, distance_down] = line_through(-1, 1, 1, -1);  // dx < 0
-  const auto [angle_up, distance_up] = line_through(1, -1, -1, 1);      // dx >= 0
+  const auto [angle_down, distance_down] = line_through(-1, 1, 1, -1, silent_report());  // dx < 0
+  const auto [angle_up, distance_up] = line_through(1, -1, -1, 1, silent_report());      // dx >= 0
   EXPECT_DOUBLE_EQ(angle_down, std::atan(1.0));
   EXPECT_DOUBLE_EQ(angle_up, std::atan(1.0));
   EXPECT_EQ(distance_down, 0);
   EXPECT_EQ(distance_up, 0);
   // On the y axis dx = 0 in both directions, so the normal turns with it.
-  EXPECT_EQ(line_through(0, 0, 0, 1).first, 0);
-  EXPECT_DOUBLE_EQ(line_through(0, 1, 0, 0).first, 3.1416);
+  EXPECT_EQ(line_through(0, 0, 0, 1, silent_report()).first, 0);
+  EXPECT_DOUBLE_EQ(line_through(0, 1, 0, 0, silent_report()).first, 3.1416);
 }
 
 TEST(FarthestPair, FirstPairOfLargestDistance) {
@@ -56,7 +59,7 @@ TEST(FarthestFromLine, FirstOfLargestDistance) {
   BorderLine line;
   line.start = v[0];
   line.end = v[1];
-  std::tie(line.angle, line.distance) = line_through(4, 0, 4, 20);
+  std::tie(line.angle, line.distance) = line_through(4, 0, 4, 20, silent_report());
   EXPECT_EQ(farthest_from_line(line), std::make_pair(-1.0, Vertex_handle()));
   line.chain = {v[4], v[3], v[2]};
   EXPECT_EQ(point_line_distance(v[4], line), 1);
@@ -79,35 +82,35 @@ class SimplifyOuterBorder : public ::testing::Test {
 };
 
 TEST_F(SimplifyOuterBorder, StraightOutlineGivesFarthestPair) {
-  EXPECT_EQ(simplify_outer_border({v[6], v[0], v[2], v[1]}, 1.5), (VertexList{v[0], v[1]}));
-  EXPECT_EQ(simplify_outer_border({v[1], v[6], v[0], v[2]}, 1.5), (VertexList{v[1], v[0]}));
+  EXPECT_EQ(simplify_outer_border({v[6], v[0], v[2], v[1]}, 1.5, silent_report()), (VertexList{v[0], v[1]}));
+  EXPECT_EQ(simplify_outer_border({v[1], v[6], v[0], v[2]}, 1.5, silent_report()), (VertexList{v[1], v[0]}));
 }
 
 TEST_F(SimplifyOuterBorder, SplitsOnlyBeyondTolerance) {
-  EXPECT_EQ(simplify_outer_border({v[0], v[2], v[1]}, 1.5), (VertexList{v[0], v[1]}));
-  EXPECT_EQ(simplify_outer_border({v[0], v[3], v[1]}, 1.5), (VertexList{v[0], v[3], v[1]}));
+  EXPECT_EQ(simplify_outer_border({v[0], v[2], v[1]}, 1.5, silent_report()), (VertexList{v[0], v[1]}));
+  EXPECT_EQ(simplify_outer_border({v[0], v[3], v[1]}, 1.5, silent_report()), (VertexList{v[0], v[3], v[1]}));
 }
 
 TEST_F(SimplifyOuterBorder, TieSplitsAtFirst) {
   // Split at (6, 15) instead would leave (6, 5) within 1.5 of the rest.
-  EXPECT_EQ(simplify_outer_border({v[0], v[4], v[5], v[1]}, 1.5), (VertexList{v[0], v[4], v[1]}));
+  EXPECT_EQ(simplify_outer_border({v[0], v[4], v[5], v[1]}, 1.5, silent_report()), (VertexList{v[0], v[4], v[1]}));
 }
 
 TEST_F(SimplifyOuterBorder, LeadVerticesCloseSecondChain) {
-  EXPECT_EQ(simplify_outer_border({v[7], v[0], v[6], v[1]}, 1.5), (VertexList{v[0], v[1], v[7]}));
+  EXPECT_EQ(simplify_outer_border({v[7], v[0], v[6], v[1]}, 1.5, silent_report()), (VertexList{v[0], v[1], v[7]}));
 }
 
 TEST_F(SimplifyOuterBorder, RepeatedEndIsAHitAndThirdHitEndsTheChains) {
   // A met again is the third hit: (−3, 10) behind it is not used.
-  EXPECT_EQ(simplify_outer_border({v[0], v[2], v[1], v[6], v[0], v[7]}, 1.5), (VertexList{v[0], v[1]}));
+  EXPECT_EQ(simplify_outer_border({v[0], v[2], v[1], v[6], v[0], v[7]}, 1.5, silent_report()), (VertexList{v[0], v[1]}));
   // B met again ends the second chain after (3, 10).
-  EXPECT_EQ(simplify_outer_border({v[0], v[1], v[6], v[1], v[7]}, 1.5), (VertexList{v[0], v[1]}));
+  EXPECT_EQ(simplify_outer_border({v[0], v[1], v[6], v[1], v[7]}, 1.5, silent_report()), (VertexList{v[0], v[1]}));
 }
 
 TEST_F(SimplifyOuterBorder, OutlineWithoutFarthestPairIsReturnedAsItIs) {
-  EXPECT_TRUE(simplify_outer_border({}, 1.5).empty());
-  EXPECT_EQ(simplify_outer_border({v[3]}, 1.5), (VertexList{v[3]}));
-  EXPECT_EQ(simplify_outer_border({v[3], v[3], v[3]}, 1.5), (VertexList{v[3], v[3], v[3]}));
+  EXPECT_TRUE(simplify_outer_border({}, 1.5, silent_report()).empty());
+  EXPECT_EQ(simplify_outer_border({v[3]}, 1.5, silent_report()), (VertexList{v[3]}));
+  EXPECT_EQ(simplify_outer_border({v[3], v[3], v[3]}, 1.5, silent_report()), (VertexList{v[3], v[3], v[3]}));
 }
 
 // The square of side 10, corners and side midpoints, with heights h(x, y).
@@ -117,7 +120,7 @@ VertexList simplified_square(PointTriangulation& t, Height h) {
   std::vector<std::array<double, 3>> points;
   for (const auto& p : xy) points.push_back({p[0], p[1], h(p[0], p[1])});
   t = triangulation_of(points);
-  return simplify_outer_border(vertices_of(t), 1.5);
+  return simplify_outer_border(vertices_of(t), 1.5, silent_report());
 }
 
 TEST(SimplifyOuterBorderSquare, GivesCornersFromFirstDiagonal) {

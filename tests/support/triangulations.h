@@ -5,22 +5,20 @@
 #include <array>
 #include <cmath>
 #include <initializer_list>
-#include <sstream>
+#include <utility>
 #include <vector>
 
+#include "points/point_cloud.h"
 #include "points/point_triangulation.h"
-#include "points/read_point_cloud.h"
 
 namespace roofplanes::testing {
 
 // Triangulation of the given (x, y, z) points, inserted in order exactly as
-// read_point_cloud inserts a file's records (fresh labels, index = position).
+// an extraction inserts its records (fresh labels, index = record number).
 inline PointTriangulation triangulation_of(const std::vector<std::array<double, 3>>& points) {
-  std::ostringstream text;
-  text.precision(17);
-  for (const auto& p : points) text << p[0] << ' ' << p[1] << ' ' << p[2] << '\n';
-  std::istringstream in(text.str());
-  return read_point_cloud(in);
+  std::vector<Point> records;
+  for (const auto& p : points) records.push_back({p[0], p[1], p[2]});
+  return std::move(triangulate_points(records).triangulation);
 }
 
 // The finite vertices in iteration order.

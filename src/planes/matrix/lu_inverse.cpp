@@ -58,12 +58,12 @@ Matrix mat_lu_solve_column(Matrix m, Matrix b, Matrix x, Matrix perm, int col) {
   return x;
 }
 
-Matrix mat_inverse(Matrix m) {
+Matrix mat_inverse(Matrix m, Report* report) {
   const int n = mat_cols(m);
-  Matrix c = mat_clone(m);
-  Matrix b = mat_alloc(n, 1, kMatFillNone);
-  Matrix x = mat_alloc(n, n, kMatFillNone);
-  Matrix perm = mat_alloc(n, 1, kMatFillNone);
+  Matrix c = mat_clone(m, report);
+  Matrix b = mat_alloc(n, 1, kMatFillNone, report);
+  Matrix x = mat_alloc(n, n, kMatFillNone, report);
+  Matrix perm = mat_alloc(n, 1, kMatFillNone, report);
   // An allocation failure has been reported already; a singular m is silent.
   if (c == nullptr || b == nullptr || x == nullptr || perm == nullptr || mat_lu_factor(c, perm) == -1) {
     mat_release(c);

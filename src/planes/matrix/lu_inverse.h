@@ -22,6 +22,6 @@ Matrix mat_lu_solve_column(Matrix m, Matrix b, Matrix x, Matrix perm, int col);
 
 // New matrix, the inverse of the square matrix m (unchanged), or no matrix
 // when m is singular (silently) or an allocation failed.
-Matrix mat_inverse(Matrix m);
+Matrix mat_inverse(Matrix m, Report* report = nullptr);
 
 }  // namespace roofplanes

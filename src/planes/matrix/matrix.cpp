@@ -3,7 +3,8 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <iostream>
+
+#include "observer/report.h"
 
 namespace roofplanes {
 
@@ -29,11 +30,11 @@ MatrixCounts counts_of(Matrix m) {
 int mat_rows(Matrix m) { return counts_of(m).rows; }
 int mat_cols(Matrix m) { return counts_of(m).cols; }
 
-Matrix mat_alloc_raw(int rows, int cols) {
+Matrix mat_alloc_raw(int rows, int cols, Report* report) {
   // A negative count is a size no allocation can meet.
-  if (rows < 0 || cols < 0) return mat_report_error(kMatMallocError);
+  if (rows < 0 || cols < 0) return mat_report_error(kMatMallocError, report);
   void* block = std::malloc(sizeof(MatrixCounts) + static_cast<std::size_t>(rows) * sizeof(double*));
-  if (block == nullptr) return mat_report_error(kMatMallocError);
+  if (block == nullptr) return mat_report_error(kMatMallocError, report);
   Matrix m = reinterpret_cast<Matrix>(static_cast<char*>(block) + sizeof(MatrixCounts));
   const std::size_t row_bytes = static_cast<std::size_t>(cols) * sizeof(double);
   for (int i = 0; i < rows; ++i) {
@@ -42,7 +43,7 @@ Matrix mat_alloc_raw(int rows, int cols) {
     if (m[i] == nullptr && row_bytes != 0) {
       for (int r = 0; r < i; ++r) std::free(m[r]);
       std::free(block);
-      return mat_report_error(kMatMallocError);
+      return mat_report_error(kMatMallocError, report);
     }
   }
   const MatrixCounts counts{rows, cols};
@@ -50,8 +51,8 @@ Matrix mat_alloc_raw(int rows, int cols) {
   return m;
 }
 
-Matrix mat_alloc(int rows, int cols, int fill_kind) {
-  Matrix m = mat_alloc_raw(rows, cols);
+Matrix mat_alloc(int rows, int cols, int fill_kind, Report* report) {
+  Matrix m = mat_alloc_raw(rows, cols, report);
   if (m == nullptr) return nullptr;
   return mat_init(m, fill_kind);
 }
@@ -73,25 +74,26 @@ int mat_release(Matrix m) {
   return 1;
 }
 
-Matrix mat_clone(Matrix m) {
+Matrix mat_clone(Matrix m, Report* report) {
   const int rows = mat_rows(m), cols = mat_cols(m);
-  Matrix c = mat_alloc_raw(rows, cols);
+  Matrix c = mat_alloc_raw(rows, cols, report);
   if (c == nullptr) return nullptr;
   for (int i = 0; i < rows; ++i)
     for (int j = 0; j < cols; ++j) c[i][j] = m[i][j];
   return c;
 }
 
-Matrix mat_report_error(int code) {
+Matrix mat_report_error(int code, Report* report) {
+  if (report == nullptr) return nullptr;
   switch (code) {
     case kMatMallocError:
-      std::cerr << "mat: malloc error" << std::endl;
+      report->warning("mat: malloc error");
       break;
     case kMatFileOpenError:
-      std::cerr << "mat: fileopen error" << std::endl;
+      report->warning("mat: fileopen error");
       break;
     case kMatReadError:
-      std::cerr << "fgetmat: matrix read error" << std::endl;
+      report->warning("fgetmat: matrix read error");
       break;
     default:
       break;
@@ -99,18 +101,18 @@ Matrix mat_report_error(int code) {
   return nullptr;
 }
 
-Matrix mat_transpose(Matrix m) {
+Matrix mat_transpose(Matrix m, Report* report) {
   const int rows = mat_rows(m), cols = mat_cols(m);
-  Matrix t = mat_alloc_raw(cols, rows);
+  Matrix t = mat_alloc_raw(cols, rows, report);
   if (t == nullptr) return nullptr;
   for (int i = 0; i < cols; ++i)
     for (int j = 0; j < rows; ++j) t[i][j] = m[j][i];
   return t;
 }
 
-Matrix mat_product(Matrix p, Matrix q) {
+Matrix mat_product(Matrix p, Matrix q, Report* report) {
   const int rows = mat_rows(p), inner = mat_cols(p), cols = mat_cols(q);
-  Matrix r = mat_alloc_raw(rows, cols);
+  Matrix r = mat_alloc_raw(rows, cols, report);
   if (r == nullptr) return nullptr;
   for (int i = 0; i < rows; ++i)
     for (int j = 0; j < cols; ++j) {

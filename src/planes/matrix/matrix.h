@@ -2,12 +2,15 @@
 
 namespace roofplanes {
 
+class Report;
+
 // A dense rows × cols matrix of doubles, handled through the address of its
 // row table: element (i, j) is m[i][j]. The two 32-bit counts (rows, cols) lie
 // directly in front of the table in the same malloc'd block; every row is a
 // separate malloc'd array. The null handle is "no matrix", which every
 // operation that can fail returns. A returned matrix is new and owned by the
 // caller, who releases it with mat_release; no operation releases its arguments.
+// An allocation failure is reported as a warning to the report, when one is given.
 using Matrix = double**;
 
 // Fill kinds of mat_init and mat_alloc.
@@ -24,13 +27,13 @@ inline constexpr int kMatReadError = 3;
 int mat_rows(Matrix m);
 int mat_cols(Matrix m);
 
-// New rows × cols matrix with unset elements, or no matrix after writing
-// "mat: malloc error" to standard error. Whatever was allocated before a
+// New rows × cols matrix with unset elements, or no matrix after reporting
+// "mat: malloc error". Whatever was allocated before a
 // failure is released again.
-Matrix mat_alloc_raw(int rows, int cols);
+Matrix mat_alloc_raw(int rows, int cols, Report* report = nullptr);
 
 // mat_alloc_raw, then mat_init with the fill kind when it succeeded.
-Matrix mat_alloc(int rows, int cols, int fill_kind);
+Matrix mat_alloc(int rows, int cols, int fill_kind, Report* report = nullptr);
 
 // Fills m by the fill kind (any kind but 0 and 1 leaves it as it is); returns m.
 Matrix mat_init(Matrix m, int fill_kind);
@@ -39,17 +42,17 @@ Matrix mat_init(Matrix m, int fill_kind);
 int mat_release(Matrix m);
 
 // New matrix of the same size and elements as m, or no matrix.
-Matrix mat_clone(Matrix m);
+Matrix mat_clone(Matrix m, Report* report = nullptr);
 
-// Writes the message of the error code to standard error (codes 1 to 3; any
-// other code writes nothing) and returns no matrix.
-Matrix mat_report_error(int code);
+// Reports the message of the error code as a warning (codes 1 to 3; any other
+// code reports nothing) and returns no matrix.
+Matrix mat_report_error(int code, Report* report = nullptr);
 
 // New cols × rows matrix T with T[i][j] = m[j][i], or no matrix.
-Matrix mat_transpose(Matrix m);
+Matrix mat_transpose(Matrix m, Report* report = nullptr);
 
 // New rows(p) × cols(q) matrix p · q, or no matrix; needs cols(p) = rows(q).
 // Terms with an exact zero factor are skipped, so 0 · ∞ contributes nothing.
-Matrix mat_product(Matrix p, Matrix q);
+Matrix mat_product(Matrix p, Matrix q, Report* report = nullptr);
 
 }  // namespace roofplanes

@@ -1,17 +1,25 @@
-#include "vrml/vrml_writers.h"
+#include "io/vrml_writers.h"
+
+#include <array>
+#include <filesystem>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "support/scratch_directory.h"
-#include "support/triangulations.h"
 
 namespace roofplanes {
 namespace {
 
 using testing::read_text;
 using testing::ScratchDirectory;
-using testing::triangulation_of;
-using testing::vertices_of;
+
+// Points in the order given.
+std::vector<Point> points_of(const std::vector<std::array<double, 3>>& coordinates) {
+  std::vector<Point> points;
+  for (const auto& c : coordinates) points.push_back({c[0], c[1], c[2]});
+  return points;
+}
 
 const std::string points_preamble =
     "#VRML V2.0 utf8\n\n"
@@ -35,8 +43,7 @@ const std::string polygon_preamble =
 
 TEST(write_vrml_polygon, WholeFileOfThreeVertices) {
   ScratchDirectory scratch;
-  PointTriangulation t = triangulation_of({{0, 0, 5}, {10, 0, 5}, {10, 8, 6.5}});
-  VertexList vertices = vertices_of(t);
+  std::vector<Point> vertices = points_of({{0, 0, 5}, {10, 0, 5}, {10, 8, 6.5}});
   write_vrml_polygon(vertices, "poly.wrl", "default", "blue", 2);
   EXPECT_EQ(read_text("poly.wrl"),
             "#VRML V2.0 utf8\n"
@@ -59,23 +66,21 @@ TEST(write_vrml_polygon, WholeFileOfThreeVertices) {
 
 TEST(write_vrml_polygon, SingleAndNoVertex) {
   ScratchDirectory scratch;
-  PointTriangulation t = triangulation_of({{1, 2, 3}});
-  VertexList one = vertices_of(t);
+  std::vector<Point> one = points_of({{1, 2, 3}});
   write_vrml_polygon(one, "one.wrl", "default", "red", 1);
   EXPECT_EQ(read_text("one.wrl"), polygon_preamble +
                                       "\nShape{ appearance USE red\n"
                                       "geometry IndexedLineSet{coord Coordinate{point[\n"
                                       "1.0 2.0 3.0\n"
                                       "]}coordIndex [0 0 -1 0 0]}}\n");
-  VertexList none;
+  std::vector<Point> none;
   write_vrml_polygon(none, "none.wrl", "default", "blue", 2);
   EXPECT_EQ(read_text("none.wrl"), polygon_preamble);
 }
 
 TEST(write_vrml_points, SpheresWithFixedDecimals) {
   ScratchDirectory scratch;
-  PointTriangulation t = triangulation_of({{12.345, 100, -0.004}, {1.5, -2.25, 0}});
-  VertexList vertices = vertices_of(t);
+  std::vector<Point> vertices = points_of({{12.345, 100, -0.004}, {1.5, -2.25, 0}});
   write_vrml_points(vertices, "points.wrl", "default", "blue", 2);
   EXPECT_EQ(read_text("points.wrl"),
             points_preamble +
@@ -83,15 +88,14 @@ TEST(write_vrml_points, SpheresWithFixedDecimals) {
                 "children Shape { appearance USE\tblue geometry Sphere\t{radius 0.3}}}\n"
                 "Transform {translation 1.50 -2.25 0.00\n"
                 "children Shape { appearance USE\tblue geometry Sphere\t{radius 0.3}}}\n");
-  VertexList none;
+  std::vector<Point> none;
   write_vrml_points(none, "empty.wrl", "default", "blue", 2);
   EXPECT_EQ(read_text("empty.wrl"), points_preamble);
 }
 
 TEST(write_vrml_points_cycled, ColoursCycleAndAppearanceIsIgnored) {
   ScratchDirectory scratch;
-  PointTriangulation t = triangulation_of({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}});
-  VertexList vertices = vertices_of(t);
+  std::vector<Point> vertices = points_of({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}});
   write_vrml_points_cycled(vertices, "cycled.wrl", "default", "yellow", 0);
   const std::string closing = " geometry Sphere\t{radius 0.1}}}\n";
   EXPECT_EQ(read_text("cycled.wrl"), points_preamble +
@@ -100,16 +104,15 @@ TEST(write_vrml_points_cycled, ColoursCycleAndAppearanceIsIgnored) {
                                          closing + "Transform {translation 0 1 0\nchildren Shape { appearance USE\tblue" +
                                          closing + "Transform {translation 1 1 0\nchildren Shape { appearance USE\tred" +
                                          closing);
-  VertexList none;
+  std::vector<Point> none;
   write_vrml_points_cycled(none, "empty.wrl", "default", "yellow", 2);
   EXPECT_EQ(read_text("empty.wrl"), points_preamble);
 }
 
 TEST(write_vrml_points, DefaultModeReplacesAndAppModeAppends) {
   ScratchDirectory scratch;
-  PointTriangulation t = triangulation_of({{0, 0, 0}, {1, 0, 0}});
-  VertexList first = {vertices_of(t)[0]};
-  VertexList second = {vertices_of(t)[1]};
+  const std::vector<Point> first = points_of({{0, 0, 0}});
+  const std::vector<Point> second = points_of({{1, 0, 0}});
   write_vrml_points(first, "scene.wrl", "default", "blue", 2);
   write_vrml_points(second, "scene.wrl", "default", "blue", 2);
   const std::string only_second = read_text("scene.wrl");
@@ -122,13 +125,17 @@ TEST(write_vrml_points, DefaultModeReplacesAndAppModeAppends) {
                                         "children Shape { appearance USE\tblue geometry Sphere\t{radius 0.3}}}\n");
 }
 
-TEST(write_vrml_points, UnopenableFileIsSkippedSilently) {
+TEST(write_vrml_points, UnwritableFileIsSkippedAndSaidSo) {
   ScratchDirectory scratch;
-  PointTriangulation t = triangulation_of({{0, 0, 0}});
-  VertexList vertices = vertices_of(t);
-  write_vrml_points(vertices, "no_such_directory/scene.wrl", "default", "blue", 2);
-  write_vrml_polygon(vertices, "no_such_directory/poly.wrl", "app", "blue", 2);
+  const std::vector<Point> vertices = points_of({{0, 0, 0}});
+  EXPECT_FALSE(write_vrml_points(vertices, "no_such_directory/scene.wrl", "default", "blue", 2));
+  EXPECT_FALSE(write_vrml_polygon(vertices, "no_such_directory/poly.wrl", "app", "blue", 2));
   EXPECT_FALSE(std::filesystem::exists("no_such_directory"));
+  EXPECT_TRUE(write_vrml_points(vertices, "scene.wrl", "default", "blue", 2));
+  // A full disk shows only when the stream is closed.
+  if (std::filesystem::exists("/dev/full")) {
+    EXPECT_FALSE(write_vrml_points(vertices, "/dev/full", "app", "blue", 2));
+  }
 }
 
 }  // namespace

@@ -1,0 +1,48 @@
+#include "cli/command_line.h"
+
+#include <iostream>
+#include <new>
+
+#include <CLI/CLI.hpp>
+
+#include "cli/extract_command.h"
+#include "cli/faithful_run.h"
+
+namespace roofplanes {
+
+namespace {
+
+int parse_and_run(int argc, char** argv) {
+  CLI::App app{
+      "roofplanes finds the planar roof faces of buildings in airborne laser scans.\n"
+      "Without arguments it runs on Testdaten_Tolvar/69/Building_69.txt and roof.txt under the\n"
+      "working directory and writes its log and scenes there.",
+      "roofplanes"};
+  app.set_version_flag("--version", "roofplanes " ROOFPLANES_VERSION);
+  app.require_subcommand(1);
+  ExtractOptions extract;
+  CLI::App* extract_command = add_extract_command(app, extract);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& error) {
+    if (error.get_exit_code() == 0) return app.exit(error);  // --help, --version
+    std::cerr << "roofplanes: " << error.what() << " (see roofplanes --help)\n";
+    return 2;
+  }
+  if (extract_command->parsed()) return run_extract(extract);
+  return 2;
+}
+
+}  // namespace
+
+int run_command_line(int argc, char** argv) {
+  try {
+    if (argc <= 1) return run_faithful();
+    return parse_and_run(argc, argv);
+  } catch (const std::bad_alloc&) {
+    std::cerr << "roofplanes: out of memory\n";
+    return 2;
+  }
+}
+
+}  // namespace roofplanes

@@ -1,0 +1,111 @@
+#include "cli/extract_command.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <stdexcept>
+
+#include "cli/file_observer.h"
+#include "cli/input_messages.h"
+#include "cli/parameter_options.h"
+#include "io/point_file.h"
+#include "io/roof_list.h"
+#include "roofplanes.h"
+
+namespace roofplanes {
+
+namespace fs = std::filesystem;
+
+CLI::App* add_extract_command(CLI::App& app, ExtractOptions& options) {
+  CLI::App* command = app.add_subcommand("extract", "Extract the roof planes of one building");
+  command->add_option("POINTS", options.points, "point file: x y z per record, white-space separated")
+      ->required();
+  command->add_option("--roof", options.roof,
+                      "roof list: 0-based positions among the distinct (x, y) of the point file "
+                      "(default: every point is a roof point)");
+  command->add_option("-o,--output", options.output, "folder for the output files (created when missing)");
+  command->add_flag("--scenes", options.scenes,
+                    "also write execution_log.txt and the inspection scenes (VRML) into the output folder")
+      ->needs(command->get_option("--output"));
+  command->add_flag("-v,--verbose", options.verbose, "print the run's progress text");
+  add_parameter_options(*command, options.parameters);
+  return command;
+}
+
+namespace {
+
+int input_error(const std::string& message) {
+  std::cerr << "roofplanes: " << message << '\n';
+  return 2;
+}
+
+// The building as the command reads it, or the one-line message that stops it.
+std::string read_building(const ExtractOptions& options, BuildingInput& input) {
+  const PointFile points = read_point_file(options.points);
+  if (std::string message = point_file_message(options.points, points); !message.empty()) return message;
+  input.points = points.points;
+  if (options.roof.empty()) {
+    input.roof.assign(input.points.size(), 1);
+    return {};
+  }
+  const RoofList roof = read_roof_list(options.roof);
+  if (std::string message = roof_list_message(options.roof, roof); !message.empty()) return message;
+  std::vector<std::size_t> unknown;
+  input.roof = roof_flags_from_positions(input.points, roof.positions, unknown);
+  // The first entry in list order that names no point: negative, or past the last.
+  std::size_t bad = unknown.empty() ? roof.positions.size() : unknown.front();
+  for (std::size_t entry = 0; entry < bad; ++entry)
+    if (roof.positions[entry] < 0) bad = entry;
+  if (bad == roof.positions.size()) return {};
+  return options.roof + ": entry " + std::to_string(bad + 1) + " (" + std::to_string(roof.positions[bad]) +
+         ") names no point of " + options.points;
+}
+
+void print_summary(const BuildingInput& input, const Result& result) {
+  std::size_t roof = 0;
+  for (const std::uint8_t flag : input.roof) roof += flag;
+  std::printf("points read   %zu\nroof points   %zu\nsegments      %zu\n", input.points.size(), roof,
+              result.segments.size());
+  if (result.segments.empty()) return;
+  std::printf("\nsegment  points  slope  aspect    rms\n");
+  for (const Segment& segment : result.segments)
+    std::printf("%7d %7zu %6.1f %7.1f %6.3f\n", segment.number, segment.points.size(), slope_degrees(segment),
+                aspect_degrees(segment), segment.rms);
+}
+
+}  // namespace
+
+int run_extract(const ExtractOptions& options) {
+  if (const std::string problem = check_parameters(options.parameters); !problem.empty()) return input_error(problem);
+  BuildingInput input;
+  if (const std::string message = read_building(options, input); !message.empty()) return input_error(message);
+
+  bool created = false;
+  std::string folder;
+  if (!options.output.empty()) {
+    std::error_code error;
+    created = !fs::exists(options.output, error);
+    fs::create_directories(fs::path(options.output) / (options.scenes ? "work" : ""), error);
+    if (error || !fs::is_directory(options.output))
+      return input_error("cannot create the output folder " + options.output + ": " + error.message());
+    folder = (fs::path(options.output) / "").string();
+  }
+
+  FileObserver observer({folder, options.verbose, options.scenes, options.scenes, true});
+  observer.open_log();
+  Result result;
+  try {
+    result = extract_roof_planes(input, options.parameters, observer);
+  } catch (const std::length_error& refused) {
+    observer.finish();
+    std::error_code ignored;
+    if (created) fs::remove_all(options.output, ignored);
+    return input_error(refused.what());
+  }
+  const bool written = observer.finish();
+  if (options.verbose) std::cout << '\n';
+  print_summary(input, result);
+  return written ? 0 : 1;
+}
+
+}  // namespace roofplanes

@@ -1,0 +1,70 @@
+#include "pipeline/building_input.h"
+
+#include <bit>
+#include <cmath>
+#include <cstring>
+
+namespace roofplanes {
+
+std::string check_input(const BuildingInput& input) {
+  if (input.roof.size() != input.points.size())
+    return "the roof flags (" + std::to_string(input.roof.size()) + ") do not match the points (" +
+           std::to_string(input.points.size()) + ")";
+  for (std::size_t i = 0; i < input.points.size(); ++i) {
+    const Point& p = input.points[i];
+    if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z))
+      return "point " + std::to_string(i) + " has a coordinate that is not a finite number";
+  }
+  return {};
+}
+
+namespace {
+
+// Bits of a coordinate with −0 folded onto +0: the triangulation finds points
+// equal by comparing doubles, for which the two zeros are the same.
+std::uint64_t key_bits(double value) { return std::bit_cast<std::uint64_t>(value + 0.0); }
+
+}  // namespace
+
+std::vector<std::uint8_t> roof_flags_from_positions(const std::vector<Point>& points,
+                                                    const std::vector<long long>& positions,
+                                                    std::vector<std::size_t>& unknown) {
+  // The first record of every distinct (x, y), in order of first appearance,
+  // found through an open-addressing table of record numbers: one pass, and
+  // far less memory than a node-based map on a large building.
+  std::vector<std::size_t> first_record;
+  std::size_t capacity = 16;
+  while (capacity < points.size() * 2) capacity *= 2;
+  constexpr std::uint32_t empty = 0xffffffffu;
+  std::vector<std::uint32_t> table(capacity, empty);
+  for (std::size_t r = 0; r < points.size(); ++r) {
+    const std::uint64_t x = key_bits(points[r].x), y = key_bits(points[r].y);
+    std::uint64_t h = x * 0x9e3779b97f4a7c15ull ^ (y + 0x632be59bd9b4e019ull + (x << 6) + (x >> 2));
+    h ^= h >> 29;
+    std::size_t slot = static_cast<std::size_t>(h) & (capacity - 1);
+    while (true) {
+      const std::uint32_t held = table[slot];
+      if (held == empty) {
+        table[slot] = static_cast<std::uint32_t>(r);
+        first_record.push_back(r);
+        break;
+      }
+      if (key_bits(points[held].x) == x && key_bits(points[held].y) == y) break;
+      slot = (slot + 1) & (capacity - 1);
+    }
+  }
+
+  std::vector<std::uint8_t> roof(points.size(), 0);
+  unknown.clear();
+  for (std::size_t entry = 0; entry < positions.size(); ++entry) {
+    const long long k = positions[entry] < 0 ? 0 : positions[entry];
+    if (k >= static_cast<long long>(first_record.size())) {
+      unknown.push_back(entry);
+      continue;
+    }
+    roof[first_record[static_cast<std::size_t>(k)]] = 1;
+  }
+  return roof;
+}
+
+}  // namespace roofplanes

@@ -1,0 +1,244 @@
+#include "pipeline/extract_roof_planes.h"
+
+#include <cmath>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "observer/report.h"
+#include "pipeline/vrml_file_name.h"
+#include "planes/fit_plane.h"
+#include "planes/hough_TDS.h"
+#include "planes/plane_residual.h"
+#include "planes/remove_blunders.h"
+#include "points/centre_points.h"
+#include "points/clear_labels.h"
+#include "points/mark_roof_points.h"
+#include "points/point_cloud.h"
+#include "points/vertex_scene.h"
+#include "regions/detect_border.h"
+#include "regions/expand_region.h"
+#include "regions/order_outline.h"
+#include "regions/select_largest_cluster.h"
+#include "segments/number_segments.h"
+#include "segments/refine_segments.h"
+#include "segments/roof_segment.h"
+#include "segments/simplify_outer_border.h"
+
+namespace roofplanes {
+namespace {
+
+// What the main loop keeps of each pass besides the segment itself.
+struct PassExtras {
+  PlaneCoefficients fit;  // the plane fitted to the grown region, [a, b, c] in centred coordinates
+  VertexList outline;     // the ordered outline as walked
+  VertexList corners;     // the simplified outline
+};
+
+void write_points_scene(Report& report, const std::string& prefix, int pass, const VertexList& points) {
+  report_scene(report, SceneKind::points, vrml_file_name(prefix, pass, ".wrl"), "blue", points);
+}
+
+// The largest distance of a roof point from the origin, as the plane search
+// computes it, without its console warning: the check before the first pass
+// must not add output.
+double roof_distance_range(const PointCloud& cloud) {
+  double largest = 0.0;
+  for (const Vertex_handle& v : cloud.vertices) {
+    if (!v->info().is_roof()) continue;
+    const Point3& p = v->point();
+    const double dx = p.x() - 0.0, dy = p.y() - 0.0, dz = p.z() - 0.0;
+    const double distance = std::sqrt(dx * dx + dy * dy + dz * dz);
+    if (distance > largest) largest = distance;
+  }
+  return largest;
+}
+
+// Refuses a building whose roof points lie so far from its centre that the
+// plane search would need more distance levels than it allows (a stray point
+// kilometres away, an intensity column read as z): the level count is checked
+// as the search computes it, before any pass runs. Later passes only shrink it.
+void check_distance_levels(const PointCloud& cloud, double distance_resolution) {
+  const double d = roof_distance_range(cloud);
+  const double quotient = ((d + 0.001) - (-d)) / distance_resolution;
+  // round_half_down(quotient) exceeds the bound exactly when quotient > bound + 0.5.
+  if (std::isfinite(d) && quotient <= max_distance_levels + 0.5) return;
+  std::ostringstream message;
+  message << "roof points reach " << d << " from the centre of the building; the plane search allows at most "
+          << static_cast<long long>(max_distance_levels) << " distance levels";
+  throw std::length_error(message.str());
+}
+
+PlaneParams plane_fit(const VertexList& points, Report& report, PlaneCoefficients* coefficients = nullptr) {
+  const PlaneCoefficients fit = fit_plane(points, report);
+  if (coefficients != nullptr) *coefficients = fit;
+  return plane_params_from_fit(fit);
+}
+
+// The main loop: one segment per pass while enough points remain, until a pass
+// finds no region. Returns the number of passes started.
+std::size_t extract_segments(PointCloud& cloud, const Parameters& parameters, RoofSegmentList& segments,
+                             std::vector<PassExtras>& extras, Report& report) {
+  PointTriangulation& triangulation = cloud.triangulation;
+  double shrink_factor = parameters.shrink_factor;
+  double expansion_factor = parameters.expansion_factor;
+  int pass = 0;
+  unsigned int remaining = static_cast<unsigned int>(triangulation.number_of_vertices());
+  std::size_t roof_in_play = 0;
+  for (const Vertex_handle& v : cloud.vertices) roof_in_play += v->info().is_roof() ? 1 : 0;
+
+  std::size_t passes = 0;
+  while (remaining >= parameters.min_points && (parameters.max_passes == 0 || passes < parameters.max_passes)) {
+    ++passes;
+    report.observer().pass_started(pass, roof_in_play);
+    report.log_line("///////////////////");
+    report.log_line("ITTERATION ", pass);
+    report.log_line("///////////////////");
+
+    report.console_line("Hough");
+    VertexList region;
+    hough_TDS(triangulation, region, parameters.angle_resolution, parameters.distance_resolution, report);
+
+    report.console_line("Plane fit");
+    PlaneParams plane = plane_fit(region, report);
+
+    report.console_line("Schrinking :: Removing Blunders");
+    std::vector<double> residuals = plane_residuals(region, plane);
+    report.log("the plane had ", region.size(), " points ");
+    remove_blunders(region, residuals, shrink_factor, parameters.blunder_sigma);
+    report.log_line("and after schrinking it has ", region.size());
+
+    report.console_line("Schrinking :: Largest Cluster Selection");
+    select_largest_cluster(region, triangulation, pass, report);
+    report.log_line("the largest cluster has ", region.size());
+    if (region.empty()) break;
+
+    report.console_line("Border");
+    VertexList border = detect_border(region, triangulation);
+    report.log_line("the border of the largest cluster has ", border.size());
+
+    report.console_line("Plane fit");
+    plane = plane_fit(region, report);
+
+    report.console_line("Expanding");
+    write_points_scene(report, "test", pass, region);
+    expand_region(border, region, triangulation, plane, shrink_factor, expansion_factor);
+    report.log_line("and after expanding the largest cluster has ", region.size());
+    report.log_line("and after expanding the border of the largest cluster has ", border.size());
+
+    report.console_line("Detect and order the outline");
+    write_points_scene(report, "border_", pass, border);
+    VertexList outline = order_outline(border, triangulation, report);
+    report.console_line("the border has size of ", border.size(), " and the ordered border as size of ",
+                        outline.size());
+    report.log_line("The ordered outer border after expanding has ", outline.size());
+
+    RoofSegment segment(region);
+    report.console_line("Plane fit");
+    PassExtras extra;
+    plane = plane_fit(region, report, &extra.fit);
+    segment.set_plane(plane);
+    // The walk reads marks only for being non-zero, so walking the same
+    // border again gives the same outline.
+    VertexList segment_outline = order_outline(border, triangulation, report);
+    segment.set_outline(segment_outline);
+    write_points_scene(report, "oob_this_segment", pass, segment_outline);
+    segments.push_back(segment);
+    extra.outline = std::move(segment_outline);
+
+    report.console_line("Simplify the outer border");
+    extra.corners = simplify_outer_border(outline, parameters.simplify_tolerance, report);
+    // No line end: the next console output continues this line.
+    report.console("the simplified outer border has size of ", extra.corners.size());
+    report_scene(report, SceneKind::polygon, "poly_simplified_outer_border.wrl", "blue", extra.corners);
+    extras.push_back(std::move(extra));
+
+    remaining -= static_cast<unsigned int>(region.size());
+    roof_in_play -= region.size();
+    clear_is_roof(triangulation, region);
+    clear_on_plane(triangulation);
+    for (const Vertex_handle& v : border) v->info().set_border_mark(0);
+    ++pass;
+  }
+  return passes;
+}
+
+template <class Vertices>
+std::vector<std::size_t> records_of(const PointCloud& cloud, const Vertices& vertices) {
+  std::vector<std::size_t> records;
+  records.reserve(vertices.size());
+  for (const Vertex_handle& v : vertices)
+    records.push_back(cloud.first_record[static_cast<std::size_t>(v->info().position())]);
+  return records;
+}
+
+Result make_result(const PointCloud& cloud, const std::vector<double>& centroid, const RoofSegmentList& segments,
+                   const std::vector<PassExtras>& extras, std::size_t passes) {
+  Result result;
+  result.centroid = {centroid[0], centroid[1], centroid[2]};
+  result.passes = passes;
+  for (std::size_t i = 0; i < segments.size(); ++i) {
+    const RoofSegment& from = segments[i];
+    Segment segment;
+    segment.number = from.number();
+    segment.pan = from.pan();
+    segment.tilt = from.tilt();
+    segment.s = from.s();
+    // z' = a·x' + b·y' + c in centred coordinates, i.e. n · p' = c / w with
+    // n = (−a, −b, 1) / w; moved back to the input's coordinates.
+    const double a = extras[i].fit[0], b = extras[i].fit[1], c = extras[i].fit[2];
+    const double w = std::sqrt(a * a + b * b + 1.0);
+    segment.normal = {-a / w, -b / w, 1.0 / w};
+    const double offset = c / w;
+    segment.d = -(segment.normal.x * result.centroid.x + segment.normal.y * result.centroid.y +
+                  segment.normal.z * result.centroid.z + offset);
+    double sum = 0.0;
+    for (const Vertex_handle& v : from.points()) {
+      const Point3& p = v->point();
+      const double r = segment.normal.x * p.x() + segment.normal.y * p.y() + segment.normal.z * p.z() - offset;
+      sum += r * r;
+    }
+    segment.rms = from.points().empty() ? 0.0 : std::sqrt(sum / static_cast<double>(from.points().size()));
+    segment.points = records_of(cloud, from.points());
+    segment.outline = records_of(cloud, extras[i].outline);
+    segment.refined_outline = records_of(cloud, from.outline());
+    segment.corners = records_of(cloud, extras[i].corners);
+    result.segments.push_back(std::move(segment));
+  }
+  result.labels.reserve(cloud.position_of_record.size());
+  for (const std::int32_t position : cloud.position_of_record)
+    result.labels.push_back(cloud.vertices[static_cast<std::size_t>(position)]->info().cluster_id());
+  return result;
+}
+
+}  // namespace
+
+Result extract_roof_planes(const BuildingInput& input, const Parameters& parameters, ExtractionObserver& observer) {
+  if (const std::string problem = check_input(input); !problem.empty()) throw std::invalid_argument(problem);
+  if (const std::string problem = check_parameters(parameters); !problem.empty())
+    throw std::invalid_argument(problem);
+
+  Report report(observer);
+  PointCloud cloud = triangulate_points(input.points);
+  const std::vector<double> centroid = centre_points(cloud.triangulation);
+  mark_roof_points(input.roof, cloud);
+  check_distance_levels(cloud, parameters.distance_resolution);
+
+  RoofSegmentList segments;
+  std::vector<PassExtras> extras;
+  const std::size_t passes = extract_segments(cloud, parameters, segments, extras, report);
+
+  report.console_line("there are that many segments: ", segments.size());
+  number_segments(cloud.triangulation, segments);
+  report.console_line("Refining Segments");
+  refine_segments(segments, cloud.triangulation, report);
+  return make_result(cloud, centroid, segments, extras, passes);
+}
+
+Result extract_roof_planes(const BuildingInput& input, const Parameters& parameters) {
+  ExtractionObserver silent;
+  return extract_roof_planes(input, parameters, silent);
+}
+
+}  // namespace roofplanes
