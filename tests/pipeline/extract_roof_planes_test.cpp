@@ -233,15 +233,22 @@ TEST(extract_roof_planes, OneConnectedPlaneEndsAfterItsSecondPass) {
 }
 
 TEST(extract_roof_planes, LevelRoofWithEqualHeightsIsOneSegment) {
-  // Every roof point at exactly the same height: the fit's a and b are a few
-  // 1e-16, and rounding must not turn the pan into a NaN that drops them all.
+  // 200 roof points at exactly one height, well above the ground points that
+  // pull the centroid down: the fit's a and b come out as a few 1e-16, and
+  // rounding must not turn the pan into a NaN that drops every point.
   BuildingInput input;
-  for (int j = 0; j < 15; ++j)
-    for (int i = 0; i < 15; ++i) input.points.push_back({350100.0 + i * 0.61 + j * 0.013, 5800200.0 + j * 0.57, 12.34});
+  for (int k = 0; k < 200; ++k)
+    input.points.push_back({350100.0 + std::round(std::fmod(k * 7.31, 12.0) * 1000) / 1000,
+                            5800200.0 + std::round(std::fmod(k * 3.97, 9.0) * 1000) / 1000, 101.7});
   input.roof.assign(input.points.size(), 1);
+  for (int k = 0; k < 60; ++k) {
+    input.points.push_back({350090.0 + std::round(std::fmod(k * 5.3, 32.0) * 1000) / 1000,
+                            5800190.0 + (k % 2 ? 0 : 21) + std::round(std::fmod(k * 2.9, 8.0) * 1000) / 1000, 0.5});
+    input.roof.push_back(0);
+  }
   const Result result = extract_roof_planes(input);
   ASSERT_EQ(result.segments.size(), 1u);
-  EXPECT_EQ(result.segments[0].points.size(), input.points.size());
+  EXPECT_GT(result.segments[0].points.size(), 190u);
   EXPECT_FALSE(std::isnan(result.segments[0].pan));
 }
 
