@@ -82,10 +82,8 @@ std::uint64_t splitmix64(std::uint64_t& state) {
 void encode(const LasRecord& record, const LasFileOptions& options,
             std::uint64_t& noise, unsigned char* out, std::size_t length) {
   if (options.scramble_other_fields) {
-    for (std::size_t i = 0; i < length; i += 8) {
-      const std::uint64_t word = splitmix64(noise);
-      std::memcpy(out + i, &word, std::min<std::size_t>(8, length - i));
-    }
+    for (std::size_t i = 0; i < length; i += 8)
+      store(out + i, splitmix64(noise), static_cast<int>(std::min<std::size_t>(8, length - i)));
   } else {
     std::memset(out, 0, length);
   }
