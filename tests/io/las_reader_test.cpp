@@ -1,0 +1,239 @@
+#include "io/las_reader.h"
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <limits>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "las_writer.h"
+#include "support/scratch_directory.h"
+
+namespace {
+
+using building_generator::LasFileOptions;
+using building_generator::LasRecord;
+using roofplanes::read_las;
+using roofplanes::testing::read_text;
+using roofplanes::testing::ScratchDirectory;
+using roofplanes::testing::write_text;
+
+// A record as its stored integers, so the test knows the exact coordinates to expect.
+struct Stored {
+  std::int32_t xyz[3];
+  std::uint8_t classification;
+  bool withheld;
+};
+
+// n records with both signs, every class the format holds, and every seventh one withheld.
+std::vector<Stored> stored_records(int n, int point_format) {
+  std::vector<Stored> records;
+  std::uint32_t state = 12345;
+  auto next = [&] { return state = state * 1664525u + 1013904223u; };
+  for (int k = 0; k < n; ++k) {
+    Stored s;
+    for (std::int32_t& v : s.xyz) v = static_cast<std::int32_t>(next() >> 4) - (1 << 27);
+    s.classification = static_cast<std::uint8_t>(point_format <= 5 ? k % 32 : (k * 37) % 256);
+    s.withheld = k % 7 == 3;
+    records.push_back(s);
+  }
+  return records;
+}
+
+double coordinate(const LasFileOptions& options, const Stored& s, int k) {
+  return s.xyz[k] * options.scale[k] + options.offset[k];
+}
+
+struct FormatCase {
+  int version_minor, point_format, extra_bytes;
+};
+
+TEST(read_las, EveryFormatReadsBackExactly) {
+  const FormatCase cases[] = {{0, 0, 0}, {0, 1, 3},  {2, 0, 0},  {2, 1, 0},  {2, 2, 5},
+                              {2, 3, 0}, {3, 4, 0},  {3, 5, 1},  {4, 0, 0},  {4, 1, 0},
+                              {4, 2, 0}, {4, 3, 7},  {4, 4, 0},  {4, 5, 0},  {4, 6, 0},
+                              {4, 7, 2}, {4, 8, 0},  {4, 9, 0},  {4, 10, 11}};
+  ScratchDirectory scratch;
+  for (const FormatCase& c : cases) {
+    SCOPED_TRACE("LAS 1." + std::to_string(c.version_minor) + " format " +
+                 std::to_string(c.point_format) + " extra " + std::to_string(c.extra_bytes));
+    LasFileOptions options;
+    options.version_minor = c.version_minor;
+    options.point_format = c.point_format;
+    options.extra_bytes = c.extra_bytes;
+    options.scale[2] = 0.001;
+    options.offset[0] = 350000.0;
+    options.offset[1] = 5800000.0;
+    options.offset[2] = -20.0;
+    options.scramble_other_fields = true;
+    // Enough records that the larger formats take several blocks, the last one partial.
+    const std::vector<Stored> stored = stored_records(40000, c.point_format);
+    std::vector<LasRecord> records;
+    std::uint64_t withheld = 0;
+    for (const Stored& s : stored) {
+      records.push_back({coordinate(options, s, 0), coordinate(options, s, 1),
+                         coordinate(options, s, 2), s.classification, s.withheld});
+      withheld += s.withheld;
+    }
+    ASSERT_TRUE(building_generator::write_las(records, options, "cloud.las"));
+
+    const roofplanes::LasCloud cloud = read_las("cloud.las");
+    EXPECT_EQ(cloud.header.version_minor, c.version_minor);
+    EXPECT_EQ(cloud.header.point_format, c.point_format);
+    EXPECT_EQ(cloud.header.record_length,
+              building_generator::las_record_size(c.point_format) + c.extra_bytes);
+    EXPECT_EQ(cloud.header.point_count, stored.size());
+    EXPECT_EQ(cloud.withheld, withheld);
+    ASSERT_EQ(cloud.points.size(), stored.size() - withheld);
+    std::size_t next = 0;
+    for (const Stored& s : stored) {
+      if (s.withheld) continue;
+      const roofplanes::LasPoint& p = cloud.points[next++];
+      // Exactly X · scale + offset, evaluated in that order.
+      ASSERT_EQ(p.x, coordinate(options, s, 0)) << "point " << next - 1;
+      ASSERT_EQ(p.y, coordinate(options, s, 1)) << "point " << next - 1;
+      ASSERT_EQ(p.z, coordinate(options, s, 2)) << "point " << next - 1;
+      ASSERT_EQ(p.classification, s.classification) << "point " << next - 1;
+      for (int k = 0; k < 3; ++k) {
+        const double value = k == 0 ? p.x : k == 1 ? p.y : p.z;
+        ASSERT_TRUE(value >= cloud.header.min[k] && value <= cloud.header.max[k]);
+      }
+    }
+  }
+}
+
+TEST(read_las, LasOneFourTakesTheWideCount) {
+  ScratchDirectory scratch;
+  LasFileOptions options;
+  options.version_minor = 4;
+  options.point_format = 1;
+  const std::vector<LasRecord> records(5, LasRecord{1.0, 2.0, 3.0, 6, false});
+  ASSERT_TRUE(building_generator::write_las(records, options, "cloud.las"));
+  std::string bytes = read_text("cloud.las");
+  bytes[107] = 3;  // the 32-bit copy says 3; the 64-bit count says 5 and wins
+  write_text("wide.las", bytes);
+  EXPECT_EQ(read_las("wide.las").points.size(), 5u);
+  bytes[107] = 5;
+  bytes[247] = 0;  // a 1.4 writer that filled in only the 32-bit count
+  write_text("narrow.las", bytes);
+  EXPECT_EQ(read_las("narrow.las").points.size(), 5u);
+}
+
+TEST(read_las, SampleFileMatchesItsDescription) {
+  const roofplanes::LasCloud cloud = read_las(ROOFPLANES_SOURCE_DIR "/tests/data/sample_c.las");
+  EXPECT_EQ(cloud.header.version_minor, 2);
+  EXPECT_EQ(cloud.header.point_format, 3);
+  ASSERT_EQ(cloud.points.size(), 14408u);
+  EXPECT_EQ(cloud.withheld, 0u);
+  std::set<int> classes;
+  std::size_t buildings = 0;
+  for (const roofplanes::LasPoint& p : cloud.points) {
+    classes.insert(p.classification);
+    buildings += p.classification == 6;
+    const double xyz[3] = {p.x, p.y, p.z};
+    for (int k = 0; k < 3; ++k) {
+      // The header's bounds are rounded to the scale.
+      ASSERT_GE(xyz[k], cloud.header.min[k] - cloud.header.scale[k]);
+      ASSERT_LE(xyz[k], cloud.header.max[k] + cloud.header.scale[k]);
+    }
+  }
+  EXPECT_EQ(buildings, 12525u);
+  EXPECT_EQ(classes, (std::set<int>{2, 3, 4, 5, 6, 11, 14, 31}));
+}
+
+std::uint64_t get(const std::string& bytes, std::size_t at, int size) {
+  std::uint64_t value = 0;
+  for (int i = size - 1; i >= 0; --i) value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
+  return value;
+}
+void put(std::string& bytes, std::size_t at, std::uint64_t value, int size) {
+  for (int i = 0; i < size; ++i) bytes[at + i] = static_cast<char>(value >> (8 * i));
+}
+void put_f64(std::string& bytes, std::size_t at, double value) {
+  put(bytes, at, std::bit_cast<std::uint64_t>(value), 8);
+}
+
+struct Hostile {
+  const char* what;
+  int version_minor;  // of the good file it starts from (format 3 in 1.2, format 6 in 1.4)
+  std::function<void(std::string&)> damage;
+  const char* message_names;
+  const char* file_ending = ".las";
+};
+
+TEST(read_las, HostileFilesGiveOneLineNamingTheFile) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  const Hostile cases[] = {
+      {"header size too small", 2, [](std::string& b) { put(b, 94, 226, 2); }, "header size"},
+      {"1.3 header in 1.4", 4, [](std::string& b) { put(b, 94, 235, 2); }, "header size"},
+      {"header size too large", 2, [](std::string& b) { put(b, 94, 65000, 2); }, "header size"},
+      {"header over the records", 2, [](std::string& b) { put(b, 94, 400, 2); }, "inside the header"},
+      {"offset inside header", 2, [](std::string& b) { put(b, 96, 200, 4); }, "offset to point data"},
+      {"offset past the end", 4,
+       [](std::string& b) { put(b, 96, b.size() + 1, 4); }, "offset to point data"},
+      {"offset a little too large", 2,
+       [](std::string& b) { put(b, 96, get(b, 96, 4) + 1, 4); }, "does not fit"},
+      {"record too short", 2, [](std::string& b) { put(b, 105, 33, 2); }, "record length"},
+      {"record too short in 1.4", 4, [](std::string& b) { put(b, 105, 29, 2); }, "record length"},
+      {"record too long", 2, [](std::string& b) { put(b, 105, 35, 2); }, "does not fit"},
+      {"count past the end", 2, [](std::string& b) { put(b, 107, 6, 4); }, "does not fit"},
+      {"huge wide count", 4, [](std::string& b) { put(b, 247, 1ull << 60, 8); }, "does not fit"},
+      {"zero scale", 2, [](std::string& b) { put_f64(b, 131, 0.0); }, "scale"},
+      {"not-a-number scale", 4, [=](std::string& b) { put_f64(b, 147, nan); }, "scale"},
+      {"infinite offset", 2, [=](std::string& b) { put_f64(b, 163, inf); }, "offset"},
+      {"compressed, bit 7", 2, [](std::string& b) { b[104] = static_cast<char>(b[104] | 0x80); }, "LAZ"},
+      {"compressed, bit 6", 4, [](std::string& b) { b[104] = static_cast<char>(b[104] | 0x40); }, "LAZ"},
+      {"compressed by name", 2, [](std::string&) {}, "decompress", ".LaZ"},
+      {"cut in the records", 4, [](std::string& b) { b.resize(b.size() - 1); }, "does not fit"},
+      {"cut in the header", 4, [](std::string& b) { b.resize(300); }, "header size"},
+      {"shorter than any header", 2, [](std::string& b) { b.resize(100); }, "truncated"},
+      {"empty", 2, [](std::string& b) { b.clear(); }, "LASF"},
+      {"no signature", 2, [](std::string& b) { b[0] = 'X'; }, "LASF"},
+      {"version 2.0", 2, [](std::string& b) { b[24] = 2; }, "version"},
+      {"version 1.5", 4, [](std::string& b) { b[25] = 5; }, "version"},
+      {"format 11", 4, [](std::string& b) { b[104] = 11; }, "point format"},
+  };
+  ScratchDirectory scratch;
+  std::string good[5];
+  for (int minor : {2, 4}) {
+    LasFileOptions options;
+    options.version_minor = minor;
+    options.point_format = minor == 2 ? 3 : 6;
+    const std::vector<LasRecord> records(5, LasRecord{1.0, 2.0, 3.0, 6, false});
+    ASSERT_TRUE(building_generator::write_las(records, options, "good.las"));
+    ASSERT_EQ(read_las("good.las").points.size(), 5u);  // the damage alone makes it fail
+    good[minor] = read_text("good.las");
+  }
+  auto expect_refused = [](const std::string& file, const std::string& names) {
+    try {
+      read_las(file);
+      ADD_FAILURE() << "read without complaint";
+    } catch (const std::runtime_error& error) {
+      const std::string message = error.what();
+      EXPECT_EQ(message.rfind(file + ": ", 0), 0u) << message;
+      EXPECT_EQ(message.find('\n'), std::string::npos) << message;
+      EXPECT_NE(message.find(names), std::string::npos) << message;
+    }
+  };
+  for (const Hostile& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::string bytes = good[c.version_minor];
+    c.damage(bytes);
+    const std::string file = std::string("hostile") + c.file_ending;
+    write_text(file, bytes);
+    expect_refused(file, c.message_names);
+  }
+  expect_refused("missing.las", "cannot open");
+  std::filesystem::create_directory("folder.las");
+  expect_refused("folder.las", "folder");
+}
+
+}  // namespace
