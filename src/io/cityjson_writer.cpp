@@ -190,6 +190,8 @@ void write_cityjson(std::ostream& out, const std::vector<CityJsonBuilding>& buil
   Json document = document_head(transform, options);
   Json objects = Json::object(), vertices = Json::array();
   for (const CityJsonBuilding& b : buildings) {
+    // A second object of the same id would silently replace the first.
+    if (objects.contains(b.id)) throw std::invalid_argument("CityJSON output: two buildings with id " + b.id);
     objects[b.id] = building_json(b, vertices.size());
     for (const GridVertex& v : b.vertices) vertices.push_back(v);
   }

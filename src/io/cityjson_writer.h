@@ -74,6 +74,7 @@ CityJsonBuilding cityjson_building(const std::string& id, const BuildingInput& i
 
 // One CityJSON document holding the buildings in order; their vertex lists are
 // concatenated and their rings renumbered accordingly. Ends with a line end.
+// Throws std::invalid_argument when two buildings share an id.
 void write_cityjson(std::ostream& out, const std::vector<CityJsonBuilding>& buildings,
                     const CityJsonTransform& transform, const CityJsonOptions& options = {});
 void write_cityjson_file(const std::filesystem::path& file, const std::vector<CityJsonBuilding>& buildings,

@@ -166,6 +166,8 @@ TEST(write_cityjson, ManyBuildingsAndTheTextSequenceHoldTheSameFaces) {
   std::ostringstream document_text, sequence_text;
   write_cityjson(document_text, buildings, transform);
   write_cityjson_sequence(sequence_text, buildings, transform);
+  std::ostringstream ignored;
+  EXPECT_THROW(write_cityjson(ignored, {buildings[0], buildings[0]}, transform), std::invalid_argument);
 
   const auto document = nlohmann::json::parse(document_text.str());
   EXPECT_FALSE(document.contains("metadata"));  // no reference system asked for
