@@ -16,7 +16,7 @@
 namespace roofplanes {
 
 // One building of a view: its records and what the extraction found in them.
-// Both must outlive the call that draws them.
+// Neither may be null; both must outlive the call that draws them.
 struct TopViewBuilding {
   const BuildingInput* input = nullptr;
   const Result* result = nullptr;
