@@ -1,0 +1,250 @@
+#include "io/cityjson_writer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <ostream>
+#include <stdexcept>
+
+#include "io/output_file.h"
+
+namespace roofplanes {
+namespace {
+
+// Insertion-ordered, so members appear as written here: type first, as readers expect.
+using Json = nlohmann::ordered_json;
+using GridVertex = std::array<std::int64_t, 3>;
+
+constexpr double degrees_per_radian = 180.0 / 3.14159265358979323846;
+// Beyond this a grid coordinate would no longer be an exact double.
+constexpr double largest_grid_value = 9.0e15;
+
+std::optional<std::int64_t> grid_value(double value, double translate, double scale) {
+  const double steps = std::round((value - translate) / scale);
+  if (!std::isfinite(steps) || std::fabs(steps) > largest_grid_value) return std::nullopt;
+  return static_cast<std::int64_t>(steps);
+}
+
+std::optional<GridVertex> to_grid(const Point& p, const CityJsonTransform& transform) {
+  const auto x = grid_value(p.x, transform.translate.x, transform.scale.x);
+  const auto y = grid_value(p.y, transform.translate.y, transform.scale.y);
+  const auto z = grid_value(p.z, transform.translate.z, transform.scale.z);
+  if (!x || !y || !z) return std::nullopt;
+  return GridVertex{*x, *y, *z};
+}
+
+// Twice the signed xy area, relative to the first corner so that large
+// projected coordinates do not cancel away the result.
+template <class Corner, class X, class Y>
+double twice_signed_area(const std::vector<Corner>& ring, X x, Y y) {
+  double sum = 0.0;
+  for (std::size_t i = 1; i + 1 < ring.size(); ++i) {
+    const double ax = x(ring[i]) - x(ring[0]), ay = y(ring[i]) - y(ring[0]);
+    const double bx = x(ring[i + 1]) - x(ring[0]), by = y(ring[i + 1]) - y(ring[0]);
+    sum += ax * by - bx * ay;
+  }
+  return sum;
+}
+
+// Slope in degrees from horizontal and aspect in degrees clockwise from +y of
+// the downslope direction, which for an upward normal is its horizontal part.
+// A face with no horizontal part has no downslope direction; it gets aspect 0.
+void slope_and_aspect(const Point& n, double& slope, double& aspect) {
+  const double horizontal = std::hypot(n.x, n.y);
+  slope = std::atan2(horizontal, n.z) * degrees_per_radian;
+  aspect = 0.0;
+  if (horizontal == 0.0) return;
+  aspect = std::atan2(n.x, n.y) * degrees_per_radian;
+  if (aspect < 0.0) aspect += 360.0;
+  if (aspect >= 360.0 || aspect == 0.0) aspect = 0.0;  // -0 and the wrap of tiny negatives
+}
+
+struct Corner {
+  Point lifted;  // input coordinates, z on the plane
+  GridVertex grid;
+};
+
+// The face of one segment, or nothing when it is left out.
+std::optional<std::vector<Corner>> face_ring(const BuildingInput& input, const Segment& segment,
+                                             const CityJsonTransform& transform) {
+  const Point& n = segment.normal;
+  if (!(n.z > 0.0)) return std::nullopt;
+  std::vector<Corner> ring;
+  for (std::size_t index : segment.corners) {
+    if (index >= input.points.size())
+      throw std::invalid_argument("segment " + std::to_string(segment.number) + ": corner " + std::to_string(index) +
+                                  " names no input point");
+    Point p = input.points[index];
+    p.z = -(n.x * p.x + n.y * p.y + segment.d) / n.z;
+    const auto grid = to_grid(p, transform);
+    if (!grid) return std::nullopt;
+    if (ring.empty() || ring.back().grid != *grid) ring.push_back({p, *grid});
+  }
+  while (ring.size() > 1 && ring.back().grid == ring.front().grid) ring.pop_back();
+
+  std::vector<GridVertex> distinct;
+  for (const Corner& c : ring) distinct.push_back(c.grid);
+  std::sort(distinct.begin(), distinct.end());
+  if (std::unique(distinct.begin(), distinct.end()) - distinct.begin() < 3) return std::nullopt;
+
+  const double grid_area = twice_signed_area(
+      ring, [](const Corner& c) { return double(c.grid[0]); }, [](const Corner& c) { return double(c.grid[1]); });
+  if (grid_area == 0.0) return std::nullopt;
+  if (grid_area < 0.0) std::reverse(ring.begin(), ring.end());
+  return ring;
+}
+
+Json surface_json(const CityJsonRoofSurface& s) {
+  return Json{{"type", "RoofSurface"}, {"segment", s.segment}, {"points", s.points}, {"slope", s.slope},
+              {"aspect", s.aspect},    {"area", s.area},       {"rmse", s.rmse},     {"plane", s.plane}};
+}
+
+// The city object, its rings numbered from first_vertex on.
+Json building_json(const CityJsonBuilding& b, std::size_t first_vertex) {
+  Json object{{"type", "Building"},
+              {"attributes", {{"points", b.points}, {"roof_points", b.roof_points}, {"segments", b.segments}}}};
+  if (b.surfaces.empty()) return object;  // a MultiSurface needs at least one surface
+  Json boundaries = Json::array(), surfaces = Json::array(), values = Json::array();
+  for (std::size_t i = 0; i < b.surfaces.size(); ++i) {
+    Json ring = Json::array();
+    for (std::size_t v : b.surfaces[i].ring) ring.push_back(first_vertex + v);
+    boundaries.push_back(Json::array({ring}));
+    surfaces.push_back(surface_json(b.surfaces[i]));
+    values.push_back(i);
+  }
+  object["geometry"] = Json::array({Json{{"type", "MultiSurface"},
+                                         {"lod", "2"},
+                                         {"boundaries", boundaries},
+                                         {"semantics", {{"surfaces", surfaces}, {"values", values}}}}});
+  return object;
+}
+
+// The members every CityJSON document and sequence header starts with.
+Json document_head(const CityJsonTransform& transform, const CityJsonOptions& options) {
+  Json head{{"type", "CityJSON"},
+            {"version", "2.0"},
+            {"transform",
+             {{"scale", {transform.scale.x, transform.scale.y, transform.scale.z}},
+              {"translate", {transform.translate.x, transform.translate.y, transform.translate.z}}}}};
+  if (options.epsg)
+    head["metadata"] = {{"referenceSystem", "https://www.opengis.net/def/crs/EPSG/0/" + std::to_string(*options.epsg)}};
+  return head;
+}
+
+}  // namespace
+
+CityJsonTransform cityjson_transform(const std::vector<Point>& points) {
+  CityJsonTransform transform;
+  if (points.empty()) return transform;
+  transform.translate = points.front();
+  for (const Point& p : points) {
+    transform.translate.x = std::min(transform.translate.x, p.x);
+    transform.translate.y = std::min(transform.translate.y, p.y);
+    transform.translate.z = std::min(transform.translate.z, p.z);
+  }
+  return transform;
+}
+
+CityJsonBuilding cityjson_building(const std::string& id, const BuildingInput& input, const Result& result,
+                                   const CityJsonTransform& transform) {
+  CityJsonBuilding building;
+  building.id = id;
+  building.points = input.points.size();
+  building.roof_points = static_cast<std::size_t>(std::count_if(input.roof.begin(), input.roof.end(),
+                                                                [](std::uint8_t flag) { return flag != 0; }));
+  building.segments = result.segments.size();
+  std::map<GridVertex, std::size_t> position;  // shared corners are written once
+  for (const Segment& segment : result.segments) {
+    for (std::size_t index : segment.points)
+      if (index >= input.points.size())
+        throw std::invalid_argument("segment " + std::to_string(segment.number) + ": point " + std::to_string(index) +
+                                    " names no input point");
+    const auto ring = face_ring(input, segment, transform);
+    if (!ring) {
+      ++building.left_out;
+      continue;
+    }
+    CityJsonRoofSurface surface;
+    for (const Corner& c : *ring) {
+      const auto [it, added] = position.try_emplace(c.grid, building.vertices.size());
+      if (added) building.vertices.push_back(c.grid);
+      surface.ring.push_back(it->second);
+    }
+    surface.segment = segment.number;
+    surface.points = segment.points.size();
+    slope_and_aspect(segment.normal, surface.slope, surface.aspect);
+    const double xy_area =
+        0.5 * std::fabs(twice_signed_area(*ring, [](const Corner& c) { return c.lifted.x; },
+                                          [](const Corner& c) { return c.lifted.y; }));
+    surface.area = xy_area / segment.normal.z;
+    surface.rmse = segment.rms;
+    surface.plane = {segment.normal.x, segment.normal.y, segment.normal.z, segment.d};
+    building.surfaces.push_back(std::move(surface));
+  }
+  return building;
+}
+
+void write_cityjson(std::ostream& out, const std::vector<CityJsonBuilding>& buildings,
+                    const CityJsonTransform& transform, const CityJsonOptions& options) {
+  Json document = document_head(transform, options);
+  Json objects = Json::object(), vertices = Json::array();
+  for (const CityJsonBuilding& b : buildings) {
+    // A second object of the same id would silently replace the first.
+    if (objects.contains(b.id)) throw std::invalid_argument("CityJSON output: two buildings with id " + b.id);
+    objects[b.id] = building_json(b, vertices.size());
+    for (const GridVertex& v : b.vertices) vertices.push_back(v);
+  }
+  document["CityObjects"] = std::move(objects);
+  document["vertices"] = std::move(vertices);
+  out << document.dump() << '\n';
+}
+
+void write_cityjson_file(const std::filesystem::path& file, const std::vector<CityJsonBuilding>& buildings,
+                         const CityJsonTransform& transform, const CityJsonOptions& options) {
+  write_output_file(file, [&](std::ostream& out) { write_cityjson(out, buildings, transform, options); });
+}
+
+std::size_t write_building_cityjson(std::ostream& out, const BuildingInput& input, const Result& result,
+                                    const CityJsonOptions& options) {
+  const CityJsonTransform transform = cityjson_transform(input.points);
+  const CityJsonBuilding building = cityjson_building("b1", input, result, transform);
+  write_cityjson(out, {building}, transform, options);
+  return building.left_out;
+}
+
+std::size_t write_building_cityjson_file(const std::filesystem::path& file, const BuildingInput& input,
+                                         const Result& result, const CityJsonOptions& options) {
+  std::size_t left_out = 0;
+  write_output_file(file, [&](std::ostream& out) { left_out = write_building_cityjson(out, input, result, options); });
+  return left_out;
+}
+
+void write_cityjson_sequence_header(std::ostream& out, const CityJsonTransform& transform,
+                                    const CityJsonOptions& options) {
+  Json header = document_head(transform, options);
+  header["CityObjects"] = Json::object();
+  header["vertices"] = Json::array();
+  out << header.dump() << '\n';
+}
+
+void write_cityjson_feature(std::ostream& out, const CityJsonBuilding& building) {
+  const Json feature{{"type", "CityJSONFeature"},
+                     {"id", building.id},
+                     {"CityObjects", {{building.id, building_json(building, 0)}}},
+                     {"vertices", building.vertices}};
+  out << feature.dump() << '\n';
+}
+
+void write_cityjson_sequence(std::ostream& out, const std::vector<CityJsonBuilding>& buildings,
+                             const CityJsonTransform& transform, const CityJsonOptions& options) {
+  write_cityjson_sequence_header(out, transform, options);
+  for (const CityJsonBuilding& b : buildings) write_cityjson_feature(out, b);
+}
+
+void write_cityjson_sequence_file(const std::filesystem::path& file, const std::vector<CityJsonBuilding>& buildings,
+                                  const CityJsonTransform& transform, const CityJsonOptions& options) {
+  write_output_file(file, [&](std::ostream& out) { write_cityjson_sequence(out, buildings, transform, options); });
+}
+
+}  // namespace roofplanes

@@ -1,0 +1,105 @@
+#pragma once
+
+// Roof faces as CityJSON 2.0: one Building per extracted building, its faces a
+// level-of-detail 2 MultiSurface of RoofSurfaces. A file is either one
+// document (one or many buildings) or a text sequence (.city.jsonl: a header
+// line, then one CityJSONFeature per building and line). Output is
+// deterministic: the same input gives the same bytes.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "pipeline/building_input.h"
+#include "pipeline/extraction_result.h"
+
+namespace roofplanes {
+
+// The integer grid of one file: a vertex v stands for the point
+// v · scale + translate (componentwise). Every building of a file shares it.
+struct CityJsonTransform {
+  Point scale{0.001, 0.001, 0.001};
+  Point translate;
+};
+
+// What a file says about itself.
+struct CityJsonOptions {
+  // EPSG code of the coordinates, written as metadata.referenceSystem
+  // "https://www.opengis.net/def/crs/EPSG/0/<code>"; none when empty.
+  std::optional<int> epsg;
+};
+
+// One roof face as written: its ring and the attributes of its semantic surface.
+struct CityJsonRoofSurface {
+  std::vector<std::size_t> ring;  // positions in CityJsonBuilding::vertices, counterclockwise from above, not closed
+  int segment = 0;                // Segment::number
+  std::size_t points = 0;         // the segment's point count
+  double slope = 0.0;             // degrees from horizontal
+  double aspect = 0.0;            // degrees clockwise from +y of the downslope direction; 0 for a flat face
+  double area = 0.0;              // of the face in 3D, square input units
+  double rmse = 0.0;              // Segment::rms
+  std::array<double, 4> plane{};  // nx, ny, nz, d of n · p + d = 0
+};
+
+// One Building city object with its own vertex list, already on a file's grid.
+struct CityJsonBuilding {
+  std::string id;
+  std::vector<std::array<std::int64_t, 3>> vertices;  // grid coordinates, each distinct triple once
+  std::vector<CityJsonRoofSurface> surfaces;         // in segment order
+  // Attributes of the city object.
+  std::size_t points = 0;       // input records
+  std::size_t roof_points = 0;  // records flagged as roof
+  std::size_t segments = 0;     // segments the extraction found, left-out ones included
+  // Segments not written: fewer than three distinct corners on the grid, no
+  // area there, or a plane that gives no height (n.z not positive).
+  std::size_t left_out = 0;
+};
+
+// The grid for a file holding these points: scale 1 mm, translate the
+// smallest x, y and z (0, 0, 0 without points).
+CityJsonTransform cityjson_transform(const std::vector<Point>& points);
+
+// The city object for one extracted building on transform's grid. Each
+// segment's corner polygon is lifted onto the segment's plane at the corners'
+// x and y, rounded to the grid, freed of consecutive repeats and turned
+// counterclockwise seen from above. Throws std::invalid_argument when a corner
+// or point index names no input record.
+CityJsonBuilding cityjson_building(const std::string& id, const BuildingInput& input, const Result& result,
+                                   const CityJsonTransform& transform);
+
+// One CityJSON document holding the buildings in order; their vertex lists are
+// concatenated and their rings renumbered accordingly. Ends with a line end.
+// Throws std::invalid_argument when two buildings share an id.
+void write_cityjson(std::ostream& out, const std::vector<CityJsonBuilding>& buildings,
+                    const CityJsonTransform& transform, const CityJsonOptions& options = {});
+void write_cityjson_file(const std::filesystem::path& file, const std::vector<CityJsonBuilding>& buildings,
+                         const CityJsonTransform& transform, const CityJsonOptions& options = {});
+
+// One extracted building as a document with the single city object "b1" on the
+// grid of cityjson_transform(input.points). Returns how many segments were left
+// out. The file version throws std::runtime_error("<file>: <what failed>").
+std::size_t write_building_cityjson(std::ostream& out, const BuildingInput& input, const Result& result,
+                                    const CityJsonOptions& options = {});
+std::size_t write_building_cityjson_file(const std::filesystem::path& file, const BuildingInput& input,
+                                         const Result& result, const CityJsonOptions& options = {});
+
+// The text sequence, line by line so that a caller can stream it: the header
+// line (a CityJSON object with the transform, the metadata and no objects),
+// then one CityJSONFeature line per building whose vertices are its own, on
+// the header's grid.
+void write_cityjson_sequence_header(std::ostream& out, const CityJsonTransform& transform,
+                                    const CityJsonOptions& options = {});
+void write_cityjson_feature(std::ostream& out, const CityJsonBuilding& building);
+
+// The whole text sequence at once.
+void write_cityjson_sequence(std::ostream& out, const std::vector<CityJsonBuilding>& buildings,
+                             const CityJsonTransform& transform, const CityJsonOptions& options = {});
+void write_cityjson_sequence_file(const std::filesystem::path& file, const std::vector<CityJsonBuilding>& buildings,
+                                  const CityJsonTransform& transform, const CityJsonOptions& options = {});
+
+}  // namespace roofplanes
