@@ -244,7 +244,7 @@ TEST(shape_from_name, NamesRoundTrip) {
     EXPECT_EQ(parsed, shape);
   }
   RoofShape unchanged = RoofShape::hip;
-  EXPECT_FALSE(shape_from_name("mansard", unchanged));
+  EXPECT_FALSE(shape_from_name("dome", unchanged));
   EXPECT_EQ(unchanged, RoofShape::hip);
 }
 

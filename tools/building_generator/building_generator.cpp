@@ -114,6 +114,29 @@ struct RoofModel {
 
 double slope_deg(double degrees) { return std::tan(degrees * kPi / 180.0); }
 
+// A gabled dormer on a roof face whose height changes only with v (main.a == 0): u0..u1 wide,
+// its front wall at v = front with its eaves rise above the face there, its ridge running back
+// (towards +v when the face rises with v, else towards -v) at pitch slope until it meets the face.
+void add_gabled_dormer(RoofModel& m, const LocalPlane& main, double u0, double u1, double front,
+                       double rise, double slope) {
+  const double eaves = main.b * front + main.c + rise;
+  const double ridge = eaves + slope * 0.5 * (u1 - u0);
+  const double meet = (ridge - main.c) / main.b;  // where the face reaches the dormer's ridge
+  const Rect rect = main.b > 0.0 ? Rect{u0, front, u1, meet} : Rect{u0, meet, u1, front};
+  m.bodies.push_back({rect, {m.rising_u(u0, eaves, slope), m.falling_u(u1, eaves, slope)}});
+}
+
+// A shed dormer on such a face: its front stands rise above the face at v = front and its one
+// face climbs back at pitch slope until the (steeper) face rises above it, at the latest at back.
+void add_shed_dormer(RoofModel& m, const LocalPlane& main, double u0, double u1, double front,
+                     double back, double rise, double slope) {
+  const double front_height = main.b * front + main.c + rise;
+  const int face = main.b > 0.0 ? m.rising_v(front, front_height, slope)
+                                 : m.falling_v(front, front_height, slope);
+  const Rect rect = main.b > 0.0 ? Rect{u0, front, u1, back} : Rect{u0, back, u1, front};
+  m.bodies.push_back({rect, {face}});
+}
+
 // The roof bodies of each shape; s scales every horizontal length. Eaves heights are fixed and
 // pitches are kept, so everything above the eaves grows with s.
 RoofModel roof_model(RoofShape shape, double s) {
@@ -175,6 +198,78 @@ RoofModel roof_model(RoofShape shape, double s) {
       const double dormer_slope = slope_deg(15.0);
       m.bodies.push_back({{3.0 * s, 4.5 * s, 6.2 * s, dormer_front},
                           {m.add_plane(0.0, -dormer_slope, front_height + dormer_slope * dormer_front)}});
+      break;
+    }
+    case RoofShape::t_gable: {
+      // Main house 14 x 8 m; a 6 m wide wing from the middle of the south side reaches 6 m out,
+      // its lower ridge running into the main roof.
+      const double t = slope_deg(38.0), e = 5.5;
+      m.bodies.push_back({{0.0, 0.0, 14.0 * s, 8.0 * s},
+                          {m.rising_v(0.0, e, t), m.falling_v(8.0 * s, e, t)}});
+      m.bodies.push_back({{4.0 * s, -6.0 * s, 10.0 * s, 4.0 * s},
+                          {m.rising_u(4.0 * s, e, t), m.falling_u(10.0 * s, e, t)}});
+      break;
+    }
+    case RoofShape::plus_gable: {
+      // The T with a second wing reaching 5 m north. The wings' faces lie in the same planes but
+      // are separate faces, each with its own entry in planes.
+      const double t = slope_deg(38.0), e = 5.5;
+      m.bodies.push_back({{0.0, 0.0, 14.0 * s, 8.0 * s},
+                          {m.rising_v(0.0, e, t), m.falling_v(8.0 * s, e, t)}});
+      m.bodies.push_back({{4.0 * s, -6.0 * s, 10.0 * s, 4.0 * s},
+                          {m.rising_u(4.0 * s, e, t), m.falling_u(10.0 * s, e, t)}});
+      m.bodies.push_back({{4.0 * s, 4.0 * s, 10.0 * s, 13.0 * s},
+                          {m.rising_u(4.0 * s, e, t), m.falling_u(10.0 * s, e, t)}});
+      break;
+    }
+    case RoofShape::gable_dormers: {
+      // Gable 16 x 11 m at 40 degrees; two 3.6 m wide gabled dormers on the south face, fronts
+      // 1.2 m in from the eaves and 1.5 m above the roof; a 6 m wide shed dormer (12 degrees) on
+      // the north face, front 1.3 m in and 1.6 m above the roof.
+      const double t = slope_deg(40.0), e = 5.8, l = 16.0 * s, w = 11.0 * s;
+      const int south = m.rising_v(0.0, e, t), north = m.falling_v(w, e, t);
+      m.bodies.push_back({{0.0, 0.0, l, w}, {south, north}});
+      const LocalPlane south_face = m.planes[south], north_face = m.planes[north];
+      add_gabled_dormer(m, south_face, 2.5 * s, 6.1 * s, 1.2 * s, 1.5 * s, t);
+      add_gabled_dormer(m, south_face, 9.9 * s, 13.5 * s, 1.2 * s, 1.5 * s, t);
+      add_shed_dormer(m, north_face, 5.0 * s, 11.0 * s, w - 1.3 * s, 0.5 * w, 1.6 * s,
+                      slope_deg(12.0));
+      break;
+    }
+    case RoofShape::hip_dormers: {
+      // Hip 16 x 11 m at 40 degrees; a 6 m wide shed dormer on the south face and a 3.6 m wide
+      // gabled dormer on the north face, both well clear of the hips.
+      const double t = slope_deg(40.0), e = 5.8, l = 16.0 * s, w = 11.0 * s;
+      const int south = m.rising_v(0.0, e, t), north = m.falling_v(w, e, t);
+      m.bodies.push_back({{0.0, 0.0, l, w},
+                          {south, north, m.rising_u(0.0, e, t), m.falling_u(l, e, t)}});
+      const LocalPlane south_face = m.planes[south], north_face = m.planes[north];
+      add_shed_dormer(m, south_face, 5.0 * s, 11.0 * s, 1.3 * s, 0.5 * w, 1.6 * s, slope_deg(12.0));
+      add_gabled_dormer(m, north_face, 6.2 * s, 9.8 * s, w - 1.2 * s, 1.5 * s, t);
+      break;
+    }
+    case RoofShape::mansard: {
+      // 15 x 11 m: faces at 60 degrees on all four sides reaching 1.5 m in, under a hipped top
+      // at 20 degrees.
+      const double steep = slope_deg(60.0), shallow = slope_deg(20.0), e = 5.0;
+      const double l = 15.0 * s, w = 11.0 * s, b = 1.5 * s, brk = e + steep * b;
+      m.bodies.push_back({{0.0, 0.0, l, w},
+                          {m.rising_v(0.0, e, steep), m.falling_v(w, e, steep),
+                           m.rising_u(0.0, e, steep), m.falling_u(l, e, steep),
+                           m.rising_v(b, brk, shallow), m.falling_v(w - b, brk, shallow),
+                           m.rising_u(b, brk, shallow), m.falling_u(l - b, brk, shallow)}});
+      break;
+    }
+    case RoofShape::two_storeys: {
+      // A 10 x 9 m block with eaves at 8.6 m and a 35 degree gable; against its east wall a
+      // 8 x 7 m single-storey block, eaves at 3.6 m, 30 degrees, hipped at its east end. The low
+      // roof stays below the tall block's eaves.
+      const double t = slope_deg(35.0), t_low = slope_deg(30.0), e = 8.6, e_low = 3.6;
+      m.bodies.push_back({{0.0, 0.0, 10.0 * s, 9.0 * s},
+                          {m.rising_v(0.0, e, t), m.falling_v(9.0 * s, e, t)}});
+      m.bodies.push_back({{10.0 * s, 1.0 * s, 18.0 * s, 8.0 * s},
+                          {m.rising_v(1.0 * s, e_low, t_low), m.falling_v(8.0 * s, e_low, t_low),
+                           m.falling_u(18.0 * s, e_low, t_low)}});
       break;
     }
   }
@@ -600,16 +695,26 @@ std::string shape_name(RoofShape shape) {
     case RoofShape::flat_with_box: return "flat_with_box";
     case RoofShape::shed_with_annex: return "shed_with_annex";
     case RoofShape::sample_house: return "sample_house";
+    case RoofShape::t_gable: return "t_gable";
+    case RoofShape::plus_gable: return "plus_gable";
+    case RoofShape::gable_dormers: return "gable_dormers";
+    case RoofShape::hip_dormers: return "hip_dormers";
+    case RoofShape::mansard: return "mansard";
+    case RoofShape::two_storeys: return "two_storeys";
   }
   return "";
 }
 
+std::vector<RoofShape> all_shapes() {
+  return {RoofShape::gable,         RoofShape::hip,           RoofShape::pyramid,
+          RoofShape::cross_gable,   RoofShape::flat_with_box, RoofShape::shed_with_annex,
+          RoofShape::sample_house,  RoofShape::t_gable,       RoofShape::plus_gable,
+          RoofShape::gable_dormers, RoofShape::hip_dormers,   RoofShape::mansard,
+          RoofShape::two_storeys};
+}
+
 bool shape_from_name(const std::string& name, RoofShape& shape) {
-  const RoofShape all[] = {RoofShape::gable,         RoofShape::hip,
-                           RoofShape::pyramid,       RoofShape::cross_gable,
-                           RoofShape::flat_with_box, RoofShape::shed_with_annex,
-                           RoofShape::sample_house};
-  for (RoofShape candidate : all) {
+  for (RoofShape candidate : all_shapes()) {
     if (shape_name(candidate) == name) {
       shape = candidate;
       return true;

@@ -26,6 +26,12 @@ enum class RoofShape {
   flat_with_box,     // flat roof with a raised flat box on it
   shed_with_annex,   // one sloped face with a lower flat annex
   sample_house,      // cross-gabled house with a hipped end and a dormer
+  t_gable,           // T-shaped: a gabled wing meeting the middle of a gable's long side
+  plus_gable,        // cross-shaped (+): gabled wings on both long sides of a gable
+  gable_dormers,     // gable with two gabled dormers on one face and a shed dormer on the other
+  hip_dormers,       // hip with a shed dormer on one long face and a gabled dormer on the other
+  mansard,           // steep lower faces on all four sides under a shallow hipped top
+  two_storeys,       // a tall gabled block beside a low block with a half-hipped gable
 };
 
 struct BuildingOptions {
@@ -83,6 +89,8 @@ BuildingOptions options_for_roof_points(RoofShape shape, std::size_t roof_points
 // Name of a shape as the command line spells it ("gable", "sample_house", ...), and back;
 // shape_from_name returns false for an unknown name and leaves shape unchanged.
 std::string shape_name(RoofShape shape);
+// Every shape, in declaration order.
+std::vector<RoofShape> all_shapes();
 bool shape_from_name(const std::string& name, RoofShape& shape);
 
 // Point file: one "x y z" record per line, written from records_mm as exact millimetre decimals.

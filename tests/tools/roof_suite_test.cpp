@@ -1,0 +1,89 @@
+#include <algorithm>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "building_cases.h"
+#include "suite_report.h"
+
+namespace {
+
+using namespace roof_suite;
+
+TEST(building_cases, SpreadOverShapesDensitiesNoiseAndOrigins) {
+  const std::vector<BuildingCase> cases = building_cases();
+  ASSERT_GE(cases.size(), 40u);
+  std::set<std::string> names, types;
+  double min_density = 1e9, max_density = 0.0, min_noise = 1e9, max_noise = 0.0;
+  int rotated = 0, gauss_krueger = 0, bare = 0;
+  for (const BuildingCase& c : cases) {
+    EXPECT_TRUE(names.insert(c.name).second) << c.name;
+    types.insert(c.type);
+    min_density = std::min(min_density, c.options.points_per_m2);
+    max_density = std::max(max_density, c.options.points_per_m2);
+    min_noise = std::min(min_noise, c.options.height_noise);
+    max_noise = std::max(max_noise, c.options.height_noise);
+    rotated += c.options.rotation_deg != 0.0 ? 1 : 0;
+    gauss_krueger += c.options.origin_x >= 1e6 ? 1 : 0;
+    bare += c.options.surroundings ? 0 : 1;
+  }
+  EXPECT_EQ(types.size(), building_generator::all_shapes().size());
+  EXPECT_EQ(min_density, 2.0);
+  EXPECT_EQ(max_density, 20.0);
+  EXPECT_EQ(min_noise, 0.02);
+  EXPECT_EQ(max_noise, 0.1);
+  EXPECT_GE(rotated, 20);
+  EXPECT_GE(gauss_krueger, 10);
+  EXPECT_GE(bare, 5);
+  EXPECT_LE(bare, static_cast<int>(cases.size()) / 4);  // most have walls and trees
+}
+
+TEST(preset_cases, SelectsByVariantOrShape) {
+  std::vector<BuildingCase> cases;
+  ASSERT_TRUE(preset_cases("quick", cases));
+  ASSERT_EQ(cases.size(), building_generator::all_shapes().size());
+  for (const BuildingCase& c : cases) EXPECT_EQ(c.name, c.type + "-usual");
+  ASSERT_TRUE(preset_cases("gable", cases));  // not gable_dormers
+  EXPECT_EQ(cases.size(), 5u);
+  for (const BuildingCase& c : cases) EXPECT_EQ(c.options.shape, building_generator::RoofShape::gable);
+  for (const std::string& name : preset_names()) EXPECT_TRUE(preset_cases(name, cases)) << name;
+  ASSERT_TRUE(preset_cases("all", cases));
+  EXPECT_EQ(cases.size(), building_cases().size());
+  EXPECT_FALSE(preset_cases("gable-usual", cases));
+  EXPECT_EQ(cases.size(), building_cases().size());  // left alone
+}
+
+BuildingScore building(const std::string& name, const std::string& type, std::size_t faces, std::size_t found,
+                       std::size_t over, std::vector<int> merging, std::vector<int> no_face,
+                       const std::string& error = "") {
+  BuildingScore b;
+  b.name = name;
+  b.type = type;
+  b.records = 100;
+  b.score.faces.resize(faces);
+  b.score.found = found;
+  b.score.over_segmented = over;
+  b.score.merging_segments = merging;
+  b.score.no_face_segments = no_face;
+  b.score.segments = 9;
+  b.error = error;
+  return b;
+}
+
+TEST(format_type_summary, AddsUpPerTypeInOrderOfFirstAppearance) {
+  const std::vector<BuildingScore> buildings = {building("h1", "hip", 4, 3, 1, {2}, {}),
+                                                building("g1", "gable", 2, 2, 0, {}, {5, 6}),
+                                                building("h2", "hip", 4, 0, 0, {}, {}, "bad | input")};
+  EXPECT_EQ(format_type_summary(buildings),
+            "| type | buildings | faces found | over-segmented faces | merging segments | segments on no face | failed |\n"
+            "|---|---:|---:|---:|---:|---:|---:|\n"
+            "| hip | 2 | 3 / 8 | 1 | 1 | 0 | 1 |\n"
+            "| gable | 1 | 2 / 2 | 0 | 0 | 2 | 0 |\n"
+            "| all | 3 | 5 / 10 | 1 | 1 | 2 | 1 |\n");
+  EXPECT_EQ(format_building_row(buildings[0]), "| h1 | hip | 100 | 3 / 4 | 1 | 1 | 0 | 9 |\n");
+  EXPECT_EQ(format_building_row(buildings[2]), "| h2 | hip | 100 | 0 / 4 | 0 | 0 | 0 | failed: bad / input |\n");
+}
+
+}  // namespace
