@@ -33,7 +33,7 @@ roof_suite::BuildingScore run_case(const roof_suite::BuildingCase& c) {
   input.points.reserve(building.records.size());
   for (const auto& r : building.records) input.points.push_back({r[0], r[1], r[2]});
   const std::vector<long long> positions(building.roof_positions.begin(), building.roof_positions.end());
-  std::vector<long long> unknown;
+  std::vector<std::size_t> unknown;
   input.roof = roofplanes::roof_flags_from_positions(input.points, positions, unknown);
 
   roof_suite::BuildingScore score;
