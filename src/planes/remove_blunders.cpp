@@ -1,12 +1,14 @@
 #include "planes/remove_blunders.h"
 
-#include <cassert>
 #include <cstddef>
+#include <stdexcept>
 
 namespace roofplanes {
 
 void remove_blunders(VertexList& vertices, std::vector<double>& residuals, const double& k, const double& sigma) {
-  assert(residuals.size() == vertices.size());
+  // Checked in every build: a mismatch would read past the shorter vector.
+  if (residuals.size() != vertices.size())
+    throw std::invalid_argument("remove_blunders: one residual per vertex is needed");
   const double threshold = k * sigma;
   // One compacting sweep gives the same lists as erasing entry by entry,
   // without the quadratic cost of repeated erasure.

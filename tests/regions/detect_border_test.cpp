@@ -9,29 +9,13 @@
 namespace roofplanes {
 namespace {
 
+using testing::annulus_points;
 using testing::hexagon_points;
+using testing::region_of;
 using testing::triangulation_of;
 using testing::vertices_of;
 
-constexpr double kDegree = 3.141592653589793 / 180;
-
-// The hexagon with an outer ring of radius 2.5 at 20 + 60k degrees (vertices
-// 7-12): the centre's neighbours are exactly the inner ring.
-PointTriangulation annulus() {
-  std::vector<std::array<double, 3>> points = hexagon_points();
-  for (int k = 0; k < 6; ++k)
-    points.push_back({2.5 * std::cos((20 + 60 * k) * kDegree), 2.5 * std::sin((20 + 60 * k) * kDegree), 0});
-  return triangulation_of(points);
-}
-
-VertexList region_of(const VertexList& all, std::initializer_list<int> positions, int label) {
-  VertexList region;
-  for (int k : positions) {
-    all[k]->info().set_cluster_id(label);
-    region.push_back(all[k]);
-  }
-  return region;
-}
+PointTriangulation annulus() { return triangulation_of(annulus_points()); }
 
 TEST(detect_border, WholeTriangulationGivesConvexHull) {
   PointTriangulation t = triangulation_of(hexagon_points());

@@ -11,24 +11,18 @@
 namespace roofplanes {
 namespace {
 
+using testing::kDegree;
 using testing::triangulation_of;
 using testing::vertices_of;
-
-constexpr double kDegree = 3.141592653589793 / 180;
 
 // The vertical plane x = 0: the residual of (x, y, z) is exactly |x|.
 const PlaneParams kPlaneXZero{0, 0, 0};
 // The horizontal plane z = 0 (up to a residual of order 1e-16 · |x|).
 const PlaneParams kPlaneZZero{0, 3.141592653589793 / 2, 0};
 
+// A region of roof points.
 VertexList region_of(const VertexList& all, std::initializer_list<int> positions, int label) {
-  VertexList region;
-  for (int k : positions) {
-    all[k]->info().set_is_roof(true);
-    all[k]->info().set_cluster_id(label);
-    region.push_back(all[k]);
-  }
-  return region;
+  return testing::region_of(all, positions, label, true);
 }
 
 // Region triangle 0-1-2 far left of the plane x = 0, and vertex 3 at (x, 1),

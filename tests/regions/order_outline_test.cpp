@@ -13,11 +13,10 @@
 namespace roofplanes {
 namespace {
 
+using testing::annulus_points;
 using testing::hexagon_points;
 using testing::triangulation_of;
 using testing::vertices_of;
-
-constexpr double kDegree = 3.141592653589793 / 180;
 
 // Marks the listed points as detect_border would and returns them.
 VertexList marked(const VertexList& all, std::initializer_list<int> positions) {
@@ -93,10 +92,7 @@ TEST(order_outline, HoleBorderIsLeftOut) {
   testing::CapturedReport silent;
   // Inner hexagon around a centre outside the region, outer ring of radius
   // 2.5 at 20 + 60k degrees (vertices 7-12); vertex 10 at 200 degrees is leftmost.
-  std::vector<std::array<double, 3>> points = hexagon_points();
-  for (int k = 0; k < 6; ++k)
-    points.push_back({2.5 * std::cos((20 + 60 * k) * kDegree), 2.5 * std::sin((20 + 60 * k) * kDegree), 0});
-  PointTriangulation t = triangulation_of(points);
+  PointTriangulation t = triangulation_of(annulus_points());
   VertexList v = vertices_of(t);
   const VertexList border = border_of_region(v, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}, t);
   ASSERT_EQ(border.size(), 12u);

@@ -15,14 +15,7 @@ namespace {
 using testing::triangulation_of;
 using testing::vertices_of;
 
-// Centre (vertex 0) and a regular hexagon around it, vertex k + 1 at 60k degrees:
-// six triangles fanning from the centre.
-PointTriangulation hexagon() {
-  const double degree = 3.141592653589793 / 180;
-  std::vector<std::array<double, 3>> points{{0, 0, 0}};
-  for (int k = 0; k < 6; ++k) points.push_back({std::cos(60 * k * degree), std::sin(60 * k * degree), 0});
-  return triangulation_of(points);
-}
+PointTriangulation hexagon() { return triangulation_of(testing::hexagon_points()); }
 
 // Strip of triangles: vertices 0-6 at (i, 0), vertices 7-12 at (i + 0.5, 1).
 PointTriangulation strip() {

@@ -6,6 +6,7 @@
 
 #include "segments/number_segments.h"
 #include "support/captured_report.h"
+#include "support/outlines.h"
 #include "support/triangulations.h"
 
 namespace roofplanes {
@@ -14,7 +15,7 @@ namespace {
 using testing::triangulation_of;
 using testing::vertices_of;
 
-OutlineList outline_of(const VertexList& vertices) { return OutlineList(vertices.begin(), vertices.end()); }
+using testing::outline_of;
 
 // A segment on the vertical plane x = s (pan 0, tilt 0), whose residuals are
 // exactly |s − x|.

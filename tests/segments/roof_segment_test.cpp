@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "support/captured_report.h"
+#include "support/outlines.h"
 #include "support/triangulations.h"
 
 namespace roofplanes {
@@ -11,7 +12,7 @@ namespace {
 using testing::triangulation_of;
 using testing::vertices_of;
 
-OutlineList outline_of(const VertexList& vertices) { return OutlineList(vertices.begin(), vertices.end()); }
+using testing::outline_of;
 
 TEST(RoofSegment, TakesNumberFromFirstPointAndKeepsPlane) {
   PointTriangulation t = triangulation_of({{0, 0, 1}, {4, 0, 2}, {0, 3, 3}});
@@ -43,39 +44,6 @@ TEST(RoofSegment, SetOutlineAppends) {
   EXPECT_EQ(segment.outline(), outline_of({v[0], v[1], v[2]}));
   segment.set_outline({v[3], v[0]});
   EXPECT_EQ(segment.outline(), outline_of({v[0], v[1], v[2], v[3], v[0]}));
-}
-
-TEST(RoofSegment, CopiesAreIndependent) {
-  PointTriangulation t = triangulation_of({{0, 0, 0}, {4, 0, 0}, {0, 3, 0}, {5, 5, 0}});
-  VertexList v = vertices_of(t);
-  RoofSegment segment({v[0], v[1]});
-  segment.set_outline({v[0], v[1], v[2]});
-  segment.set_plane({1, 2, 3});
-
-  OutlineList copy_of_outline = segment.outline();
-  copy_of_outline.pop_front();
-  copy_of_outline.push_back(v[3]);
-  EXPECT_EQ(segment.outline(), outline_of({v[0], v[1], v[2]}));
-
-  RoofSegment constructed(segment);
-  constructed.mutable_outline().clear();
-  constructed.set_plane({4, 5, 6});
-  RoofSegment assigned({v[3]});
-  assigned = segment;
-  assigned.mutable_outline().push_back(v[3]);
-
-  RoofSegmentList list;
-  list.push_back(segment);
-  list[0].mutable_outline().pop_back();
-  list[0].set_number(9);
-
-  EXPECT_EQ(segment.outline(), outline_of({v[0], v[1], v[2]}));
-  EXPECT_EQ(segment.pan(), 1);
-  EXPECT_EQ(segment.number(), -1);  // fresh labels: not reached by any region
-  EXPECT_EQ(assigned.points(), segment.points());
-  EXPECT_EQ(assigned.outline().size(), 4u);
-  EXPECT_TRUE(constructed.outline().empty());
-  EXPECT_EQ(list[0].outline().size(), 2u);
 }
 
 TEST(FindSegmentNo, FindsFirstSegmentWithNumber) {

@@ -41,12 +41,36 @@ std::vector<std::array<double, 3>> grid_points(int nx, int ny, double h, Height 
   return points;
 }
 
-// Centre (vertex 0) and a regular hexagon of radius 1, vertex k + 1 at 60k degrees.
+inline constexpr double kDegree = 3.141592653589793 / 180;
+
+// Centre (vertex 0) and a regular hexagon of radius 1, vertex k + 1 at 60k
+// degrees: six triangles fanning from the centre.
 inline std::vector<std::array<double, 3>> hexagon_points() {
-  const double degree = 3.141592653589793 / 180;
   std::vector<std::array<double, 3>> points{{0, 0, 0}};
-  for (int k = 0; k < 6; ++k) points.push_back({std::cos(60 * k * degree), std::sin(60 * k * degree), 0});
+  for (int k = 0; k < 6; ++k) points.push_back({std::cos(60 * k * kDegree), std::sin(60 * k * kDegree), 0});
   return points;
+}
+
+// The hexagon with an outer ring of radius 2.5 at 20 + 60k degrees (vertices
+// 7-12): the centre's neighbours are exactly the inner ring.
+inline std::vector<std::array<double, 3>> annulus_points() {
+  std::vector<std::array<double, 3>> points = hexagon_points();
+  for (int k = 0; k < 6; ++k)
+    points.push_back({2.5 * std::cos((20 + 60 * k) * kDegree), 2.5 * std::sin((20 + 60 * k) * kDegree), 0});
+  return points;
+}
+
+// The listed vertices as a region: cluster_id set to label (and is_roof set
+// when roof), in the order listed.
+inline VertexList region_of(const VertexList& all, std::initializer_list<int> positions, int label,
+                            bool roof = false) {
+  VertexList region;
+  for (int k : positions) {
+    all[k]->info().set_cluster_id(label);
+    if (roof) all[k]->info().set_is_roof(true);
+    region.push_back(all[k]);
+  }
+  return region;
 }
 
 }  // namespace roofplanes::testing
