@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <iostream>
 #include <stdexcept>
+#include <utility>
 
 #include "cli/file_observer.h"
 #include "cli/input_messages.h"
@@ -41,9 +42,9 @@ int input_error(const std::string& message) {
 
 // The building as the command reads it, or the one-line message that stops it.
 std::string read_building(const ExtractOptions& options, BuildingInput& input) {
-  const PointFile points = read_point_file(options.points);
+  PointFile points = read_point_file(options.points);
   if (std::string message = point_file_message(options.points, points); !message.empty()) return message;
-  input.points = points.points;
+  input.points = std::move(points.points);
   if (options.roof.empty()) {
     input.roof.assign(input.points.size(), 1);
     return {};

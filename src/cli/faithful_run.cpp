@@ -2,6 +2,7 @@
 
 #include <iostream>
 #include <stdexcept>
+#include <utility>
 
 #include "cli/file_observer.h"
 #include "cli/input_messages.h"
@@ -19,14 +20,14 @@ int run_faithful() {
   bool problems = false;
 
   const std::string point_name = data + "Building_69.txt";
-  const PointFile points = read_point_file(point_name);
+  PointFile points = read_point_file(point_name);
   problems |= report_point_file(point_name, points);
   const std::string roof_name = data + "roof.txt";
   const RoofList roof = read_roof_list(roof_name);
   problems |= report_roof_list(roof_name, roof);
 
   BuildingInput input;
-  input.points = points.points;
+  input.points = std::move(points.points);
   std::vector<std::size_t> unknown;
   input.roof = roof_flags_from_positions(input.points, roof.positions, unknown);
   for (const std::size_t entry : unknown)
