@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <fstream>
 #include <ostream>
+#include "splitmix64.h"
 
 namespace building_generator {
 namespace {
@@ -22,14 +23,6 @@ constexpr double kFlightHeadingDeg = 7.0;
 constexpr std::uint64_t kLayoutStream = 1;
 constexpr std::uint64_t kScanStream = 2;
 constexpr std::uint64_t kRepeatStream = 3;
-
-std::uint64_t splitmix64(std::uint64_t& state) {
-  state += 0x9E3779B97F4A7C15ull;
-  std::uint64_t z = state;
-  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-  z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-  return z ^ (z >> 31);
-}
 
 // xoshiro256**: same sequence on every platform, unlike the std::random distributions.
 class Random {

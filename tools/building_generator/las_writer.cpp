@@ -8,6 +8,7 @@
 #include <limits>
 #include <ostream>
 #include <stdexcept>
+#include "splitmix64.h"
 
 namespace building_generator {
 namespace {
@@ -68,14 +69,6 @@ void check(const std::vector<LasRecord>& records, const LasFileOptions& options)
       if (record.classification > 31)
         throw std::invalid_argument("write_las: class " + std::to_string(record.classification) +
                                     " needs point format 6 or higher");
-}
-
-std::uint64_t splitmix64(std::uint64_t& state) {
-  state += 0x9E3779B97F4A7C15ull;
-  std::uint64_t z = state;
-  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-  z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-  return z ^ (z >> 31);
 }
 
 // The record of one point.

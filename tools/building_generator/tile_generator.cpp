@@ -9,6 +9,7 @@
 #include <ostream>
 #include <stdexcept>
 #include <utility>
+#include "splitmix64.h"
 
 namespace building_generator {
 namespace {
@@ -30,14 +31,6 @@ const RoofShape kShapes[] = {RoofShape::gable,         RoofShape::hip,
                              RoofShape::pyramid,       RoofShape::cross_gable,
                              RoofShape::flat_with_box, RoofShape::shed_with_annex,
                              RoofShape::sample_house};
-
-std::uint64_t splitmix64(std::uint64_t& state) {
-  state += 0x9E3779B97F4A7C15ull;
-  std::uint64_t z = state;
-  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-  z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-  return z ^ (z >> 31);
-}
 
 // One seeded stream of random numbers, the same on every machine; only exactly rounded
 // arithmetic, so no libm function can make two machines disagree.
