@@ -4,7 +4,6 @@
 // records), extracted once with the seed constants before timing; then each
 // writer into a file under the temporary folder. Counter: bytes written.
 
-#include <cstdlib>
 #include <filesystem>
 #include <vector>
 
@@ -44,32 +43,32 @@ const Extracted& extracted() {
   return once;
 }
 
-// Times write(file) and reports the size of what it wrote.
+// Times write(file, extraction) and reports the size of what it wrote.
 template <class Write>
 void time_writer(benchmark::State& state, const char* name, Write write) {
   const Extracted& e = extracted();
   const fs::path file = fs::temp_directory_path() / name;
-  for (auto _ : state) write(file, e.input, e.result);
+  for (auto _ : state) write(file, e);
   state.counters["bytes"] = static_cast<double>(fs::file_size(file));
   state.counters["records"] = static_cast<double>(e.input.points.size());
   fs::remove(file);
 }
 
 void BM_WriteCityJson(benchmark::State& state) {
-  time_writer(state, "roofplanes_bench_roof.city.json", [](const fs::path& file, const auto& input, const auto& result) {
-    roofplanes::write_building_cityjson_file(file, input, result);
+  time_writer(state, "roofplanes_bench_roof.city.json", [](const fs::path& file, const Extracted& e) {
+    roofplanes::write_building_cityjson_file(file, e.input, e.result);
   });
 }
 
 void BM_WritePly(benchmark::State& state) {
-  time_writer(state, "roofplanes_bench_points.ply", [](const fs::path& file, const auto& input, const auto& result) {
-    roofplanes::write_labelled_ply_file(file, input, result, "benchmark");
+  time_writer(state, "roofplanes_bench_points.ply", [](const fs::path& file, const Extracted& e) {
+    roofplanes::write_labelled_ply_file(file, e.input, e.result, "benchmark");
   });
 }
 
 void BM_WriteSvg(benchmark::State& state) {
-  time_writer(state, "roofplanes_bench_roof.svg", [](const fs::path& file, const auto& input, const auto& result) {
-    roofplanes::write_svg_top_view_file(file, input, result);
+  time_writer(state, "roofplanes_bench_roof.svg", [](const fs::path& file, const Extracted& e) {
+    roofplanes::write_svg_top_view_file(file, e.input, e.result);
   });
 }
 
