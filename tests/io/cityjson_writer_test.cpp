@@ -208,7 +208,7 @@ TEST(write_cityjson, ManyBuildingsAndTheTextSequenceHoldTheSameFaces) {
 // Normals: least squares over N points spread with standard deviation s along
 // a direction fits the gradient along it to σ / (s √N). The weakest face, a
 // hip end (a triangle 40 m wide and 20 m deep: N ≈ 3,200, s = 20 m / √18),
-// gives 1.1e-4 rad; four times that, 0.025°, bounds the normal and the slope,
+// gives 1.1e-4 rad; four times that, 0.026°, bounds the normal and the slope,
 // and that over sin(slope) the aspect, a direction in the horizontal.
 // Areas: the corners are outermost points, about half a point spacing (0.18 m)
 // inside the true edges, and faces lose a narrow band along the hips to their
