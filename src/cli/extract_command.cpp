@@ -28,6 +28,7 @@ CLI::App* add_extract_command(CLI::App& app, ExtractOptions& options) {
   command->add_flag("--scenes", options.scenes,
                     "also write execution_log.txt and the inspection scenes (VRML) into the output folder")
       ->needs(command->get_option("--output"));
+  add_result_file_options(*command, options.files);
   command->add_flag("-v,--verbose", options.verbose, "print the run's progress text");
   add_parameter_options(*command, options.parameters);
   return command;
@@ -103,9 +104,11 @@ int run_extract(const ExtractOptions& options) {
     if (created) fs::remove_all(options.output, ignored);
     return input_error(refused.what());
   }
-  const bool written = observer.finish();
+  bool written = observer.finish();
   if (options.verbose) std::cout << '\n';
   print_summary(input, result);
+  std::fflush(stdout);  // the summary before any line about the result files
+  if (!options.output.empty()) written = write_result_files(options.output, input, result, options.files) && written;
   return written ? 0 : 1;
 }
 

@@ -4,6 +4,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "cli/result_files.h"
 #include "pipeline/parameters.h"
 
 namespace roofplanes {
@@ -15,15 +16,17 @@ struct ExtractOptions {
   std::string output;  // output folder; empty: nothing is written
   bool scenes = false;   // the log and the inspection scenes into the output folder
   bool verbose = false;  // the run's progress text on standard output
+  ResultFiles files;     // what goes into the output folder after the extraction
   Parameters parameters;
 };
 
 // Adds the extract command and its options to app; returns the command.
 CLI::App* add_extract_command(CLI::App& app, ExtractOptions& options);
 
-// Runs it: reads the building, extracts its roof planes and prints a summary.
-// Returns 0 on success and 2 on a usage or input error, after one line on
-// standard error; nothing is written then.
+// Runs it: reads the building, extracts its roof planes, prints a summary and
+// writes the result files into the output folder, if there is one. Returns 0
+// on success, 1 when a file could not be written completely, and 2 on a usage
+// or input error, after one line on standard error; nothing is written then.
 int run_extract(const ExtractOptions& options);
 
 }  // namespace roofplanes

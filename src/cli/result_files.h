@@ -1,0 +1,36 @@
+#pragma once
+
+// The files `roofplanes extract -o DIR` writes from a finished extraction: a
+// CityJSON roof model, every point with its label as PLY, and a top view as SVG.
+
+#include <filesystem>
+#include <optional>
+
+#include <CLI/CLI.hpp>
+
+#include "pipeline/building_input.h"
+#include "pipeline/extraction_result.h"
+
+namespace roofplanes {
+
+// Which result files to write and what the CityJSON says about its coordinates.
+struct ResultFiles {
+  bool cityjson = true;     // DIR/roof.city.json
+  bool ply = true;          // DIR/points.ply
+  bool svg = true;          // DIR/roof.svg
+  std::optional<int> epsg;  // metadata.referenceSystem of the CityJSON; none when empty
+};
+
+// Adds --format LIST (a comma-separated subset of cityjson,ply,svg) and
+// --crs EPSG:CODE to command, both needing its --output option, which must
+// already exist. A value they cannot take fails the parse (a usage error).
+void add_result_file_options(CLI::App& command, ResultFiles& files);
+
+// Writes the chosen files of one extracted building into folder, which must
+// exist. Every file that cannot be written gets one line on standard error
+// naming it, and so does a CityJSON that had to leave segments out. Returns
+// whether every file was written completely.
+bool write_result_files(const std::filesystem::path& folder, const BuildingInput& input, const Result& result,
+                        const ResultFiles& files);
+
+}  // namespace roofplanes
