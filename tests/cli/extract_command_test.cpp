@@ -47,7 +47,7 @@ void expect_scenes_of_the_fixed_path_run(const fs::path& points, const fs::path&
   fs::remove(data / "roof.txt");
 
   const testing::ProgramResult extract = run_roofplanes(
-      "extract '" + points.string() + "' --roof '" + roof.string() + "' -o out --scenes -v",
+      "extract '" + points.string() + "' --roof '" + roof.string() + "' -o out --scenes --format ply -v",
       scratch.path());
   ASSERT_EQ(extract.status, 0) << extract.err;
   EXPECT_EQ(extract.err, "");
