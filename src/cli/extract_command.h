@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include <CLI/CLI.hpp>
 
@@ -15,7 +16,10 @@ struct ExtractOptions {
   std::string output;  // output folder; empty: nothing is written
   bool scenes = false;   // the log and the inspection scenes into the output folder
   bool verbose = false;  // the run's progress text on standard output
-  Parameters parameters;
+  std::string preset = "seed";  // the constants' starting values: "seed" or "auto" (derived from the building)
+  bool print_parameters = false;  // print the values the run used, one "name value" line each
+  Parameters parameters;          // the parameter options' values
+  std::vector<std::string> given;  // the parameter options given on the command line: these override the preset
 };
 
 // Adds the extract command and its options to app; returns the command.

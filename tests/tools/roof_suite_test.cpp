@@ -40,18 +40,18 @@ TEST(building_cases, SpreadOverShapesDensitiesNoiseAndOrigins) {
   EXPECT_LE(bare, static_cast<int>(cases.size()) / 4);  // most have walls and trees
 }
 
-TEST(preset_cases, SelectsByVariantOrShape) {
+TEST(named_cases, SelectsByVariantOrShape) {
   std::vector<BuildingCase> cases;
-  ASSERT_TRUE(preset_cases("quick", cases));
+  ASSERT_TRUE(named_cases("quick", cases));
   ASSERT_EQ(cases.size(), building_generator::all_shapes().size());
   for (const BuildingCase& c : cases) EXPECT_EQ(c.name, c.type + "-usual");
-  ASSERT_TRUE(preset_cases("gable", cases));  // not gable_dormers
+  ASSERT_TRUE(named_cases("gable", cases));  // not gable_dormers
   EXPECT_EQ(cases.size(), 5u);
   for (const BuildingCase& c : cases) EXPECT_EQ(c.options.shape, building_generator::RoofShape::gable);
-  for (const std::string& name : preset_names()) EXPECT_TRUE(preset_cases(name, cases)) << name;
-  ASSERT_TRUE(preset_cases("all", cases));
+  for (const std::string& name : case_set_names()) EXPECT_TRUE(named_cases(name, cases)) << name;
+  ASSERT_TRUE(named_cases("all", cases));
   EXPECT_EQ(cases.size(), building_cases().size());
-  EXPECT_FALSE(preset_cases("gable-usual", cases));
+  EXPECT_FALSE(named_cases("gable-usual", cases));
   EXPECT_EQ(cases.size(), building_cases().size());  // left alone
 }
 
