@@ -10,6 +10,7 @@
 #include "regions/merge_coplanar_regions.h"
 #include "regions/order_outline.h"
 #include "regions/plane_region.h"
+#include "regions/reassign_points.h"
 #include "segments/simplify_outer_border.h"
 
 namespace roofplanes {
@@ -33,6 +34,7 @@ std::size_t extract_segments_auto(PointCloud& cloud, const Parameters& parameter
     for (const PlaneCandidate& peak : peaks) {
       PlaneRegion region = grow_plane_region(triangulation, candidate_points(triangulation, peak),
                                              parameters.plane_tolerance, parameters.regrow_rounds);
+      report.log_line("  peak votes ", peak.votes, " n ", peak.nx, " ", peak.ny, " ", peak.nz, " s ", peak.s, " cell ", candidate_points(triangulation, peak).size(), " region ", region.points.size());
       if (region.points.size() > best.points.size()) best = std::move(region);
     }
     report.log_line("pass ", passes, ": ", peaks.size(), " peaks judged, the best region has ", best.points.size(),
@@ -43,6 +45,11 @@ std::size_t extract_segments_auto(PointCloud& cloud, const Parameters& parameter
     regions.push_back(std::move(best));
   }
 
+  if (parameters.reassign_rounds > 0) {
+    const std::size_t moved = reassign_points(triangulation, regions, parameters.plane_tolerance,
+                                              parameters.reassign_rounds);
+    report.log_line("moved ", moved, " points to the neighbouring segment they fit best");
+  }
   if (parameters.merge_rms > 0.0) {
     const std::size_t merged = merge_coplanar_regions(triangulation, regions, parameters.merge_rms);
     report.log_line("merged ", merged, " pairs of segments on one plane");

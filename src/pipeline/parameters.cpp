@@ -57,7 +57,7 @@ Parameters auto_parameters(double point_spacing, double height_noise) {
   //   angle_resolution    = 2°
   //   distance_resolution = 2 · (plane_tolerance + 0.09)
   p.angle_resolution = 2.0;
-  p.distance_resolution = 2.0 * (p.plane_tolerance + 0.09);
+  p.distance_resolution = 2.0 * p.plane_tolerance;
   // The outline zig-zags by about one spacing; corners closer than that are noise.
   //   simplify_tolerance = 2 · spacing
   p.simplify_tolerance = 2.0 * point_spacing;
@@ -66,6 +66,7 @@ Parameters auto_parameters(double point_spacing, double height_noise) {
   p.hough_voters = 20000;
   p.peak_candidates = 5;
   p.regrow_rounds = 3;
+  p.reassign_rounds = 10;
   // Two segments on one plane fit it as well as one segment does: within the noise, with room.
   //   merge_rms = 1.5 σ  (at least 0.01)
   p.merge_rms = std::max(1.5 * height_noise, 0.01);
@@ -120,6 +121,7 @@ std::string format_parameters(const Parameters& p) {
   count("hough_voters", p.hough_voters);
   count("peak_candidates", p.peak_candidates);
   count("regrow_rounds", p.regrow_rounds);
+  count("reassign_rounds", p.reassign_rounds);
   line("merge_rms", p.merge_rms);
   count("min_segment_points", p.min_segment_points);
   return text;
