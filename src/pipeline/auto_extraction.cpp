@@ -34,7 +34,6 @@ std::size_t extract_segments_auto(PointCloud& cloud, const Parameters& parameter
     for (const PlaneCandidate& peak : peaks) {
       PlaneRegion region = grow_plane_region(triangulation, candidate_points(triangulation, peak),
                                              parameters.plane_tolerance, parameters.regrow_rounds);
-      report.log_line("  peak votes ", peak.votes, " n ", peak.nx, " ", peak.ny, " ", peak.nz, " s ", peak.s, " cell ", candidate_points(triangulation, peak).size(), " region ", region.points.size());
       if (region.points.size() > best.points.size()) best = std::move(region);
     }
     report.log_line("pass ", passes, ": ", peaks.size(), " peaks judged, the best region has ", best.points.size(),
@@ -47,6 +46,7 @@ std::size_t extract_segments_auto(PointCloud& cloud, const Parameters& parameter
 
   if (parameters.reassign_rounds > 0) {
     const std::size_t moved = reassign_points(triangulation, regions, parameters.plane_tolerance,
+                                              parameters.height_noise, parameters.smoothness,
                                               parameters.reassign_rounds);
     report.log_line("moved ", moved, " points to the neighbouring segment they fit best");
   }

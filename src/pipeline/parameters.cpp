@@ -66,7 +66,12 @@ Parameters auto_parameters(double point_spacing, double height_noise) {
   p.hough_voters = 20000;
   p.peak_candidates = 5;
   p.regrow_rounds = 3;
+  // Where segments meet, each point goes to the plane it fits best, in up to
+  // ten rounds, unless its neighbours hold it: each neighbour in another
+  // segment costs as much as half a noise unit of squared residual.
+  //   reassign_rounds = 10, smoothness = 0.5
   p.reassign_rounds = 10;
+  p.smoothness = 0.5;
   // Two segments on one plane fit it as well as one segment does: within the noise, with room.
   //   merge_rms = 1.5 σ  (at least 0.01)
   p.merge_rms = std::max(1.5 * height_noise, 0.01);
@@ -122,6 +127,7 @@ std::string format_parameters(const Parameters& p) {
   count("peak_candidates", p.peak_candidates);
   count("regrow_rounds", p.regrow_rounds);
   count("reassign_rounds", p.reassign_rounds);
+  line("smoothness", p.smoothness);
   line("merge_rms", p.merge_rms);
   count("min_segment_points", p.min_segment_points);
   return text;

@@ -13,18 +13,26 @@ std::vector<std::pair<std::size_t, std::size_t>> neighbouring_regions(const Poin
   for (std::size_t r = 0; r < regions.size(); ++r)
     for (const Vertex_handle& v : regions[r].points) owner[static_cast<std::size_t>(v->info().position())] = r;
   std::vector<std::pair<std::size_t, std::size_t>> pairs;
-  for (std::size_t r = 0; r < regions.size(); ++r) {
-    for (const Vertex_handle& v : regions[r].points) {
-      auto w = triangulation.incident_vertices(v);
-      if (w == nullptr) continue;
-      const auto done = w;
+  // Owners met within two edges of v.
+  const auto visit = [&](Vertex_handle v, auto&& meet) {
+    auto w = triangulation.incident_vertices(v);
+    if (w == nullptr) return;
+    const auto done = w;
+    do {
+      if (triangulation.is_infinite(w)) continue;
+      meet(owner[static_cast<std::size_t>(w->info().position())]);
+      auto u = triangulation.incident_vertices(w);
+      const auto around = u;
       do {
-        if (triangulation.is_infinite(w)) continue;
-        const std::size_t other = owner[static_cast<std::size_t>(w->info().position())];
+        if (!triangulation.is_infinite(u)) meet(owner[static_cast<std::size_t>(u->info().position())]);
+      } while (++u != around);
+    } while (++w != done);
+  };
+  for (std::size_t r = 0; r < regions.size(); ++r)
+    for (const Vertex_handle& v : regions[r].points)
+      visit(v, [&](std::size_t other) {
         if (other != none && other > r) pairs.emplace_back(r, other);
-      } while (++w != done);
-    }
-  }
+      });
   std::sort(pairs.begin(), pairs.end());
   pairs.erase(std::unique(pairs.begin(), pairs.end()), pairs.end());
   return pairs;
