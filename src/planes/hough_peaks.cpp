@@ -1,6 +1,7 @@
 #include "planes/hough_peaks.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 
@@ -77,18 +78,33 @@ std::vector<PlaneCandidate> hough_peaks(const PointTriangulation& triangulation,
   };
   std::sort(cells.begin(), cells.end(), better);
 
-  const double cos_apart = std::cos(2.0 * resolution * 3.141592653589793 / 180.0);
+  // A cell is the same plane as a better one when its direction is near and
+  // it passes near the centre of the better cell's voters.
+  const double cos_apart = std::cos(3.0 * resolution * 3.141592653589793 / 180.0);
   std::vector<PlaneCandidate> peaks;
+  std::vector<std::array<double, 3>> centres;
   for (const Cell& cell : cells) {
     if (peaks.size() == count) break;
     const Direction n = directions[cell.direction];
-    PlaneCandidate candidate{n.nx, n.ny, n.nz, min_s + (static_cast<double>(cell.level) + 0.5) * distance_resolution,
-                             0.5 * distance_resolution, cell.votes * step};
-    const bool near_better = std::any_of(peaks.begin(), peaks.end(), [&](const PlaneCandidate& q) {
-      const double cosine = n.nx * q.nx + n.ny * q.ny + n.nz * q.nz;
-      return cosine > cos_apart && std::fabs(candidate.s - q.s) <= 2.0 * distance_resolution;
-    });
-    if (!near_better) peaks.push_back(candidate);
+    const double s = min_s + (static_cast<double>(cell.level) + 0.5) * distance_resolution;
+    bool same = false;
+    for (std::size_t k = 0; k < peaks.size() && !same; ++k) {
+      const PlaneCandidate& q = peaks[k];
+      const std::array<double, 3>& c = centres[k];
+      same = n.nx * q.nx + n.ny * q.ny + n.nz * q.nz > cos_apart &&
+             std::fabs(n.nx * c[0] + n.ny * c[1] + n.nz * c[2] - s) <= 2.0 * distance_resolution;
+    }
+    if (same) continue;
+    peaks.push_back({n.nx, n.ny, n.nz, s, 0.5 * distance_resolution, cell.votes * step});
+    std::array<double, 3> centre{0.0, 0.0, 0.0};
+    for (std::size_t p = 0; p < x.size(); ++p) {
+      if (hough_s_level(n.nx * x[p] + n.ny * y[p] + n.nz * z[p], grid) != static_cast<std::int32_t>(cell.level))
+        continue;
+      centre[0] += x[p] / cell.votes;
+      centre[1] += y[p] / cell.votes;
+      centre[2] += z[p] / cell.votes;
+    }
+    centres.push_back(centre);
   }
   return peaks;
 }

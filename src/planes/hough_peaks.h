@@ -21,9 +21,11 @@ struct PlaneCandidate {
 // When there are more than max_voters roof points, only every k-th votes
 // (k the smallest step that leaves at most max_voters; 0: all vote), which
 // keeps a large building's search cheap while the cell contents are taken
-// from all points later. A cell is distinct when its normal is more than
-// twice the angle resolution from every better cell's normal or its distance
-// more than twice the distance level apart. Best first (most votes; ties: the
+// from all points later. A cell is distinct when, for every better cell, its
+// normal is more than three angle cells from that cell's normal or
+// its plane passes more than two distance levels from the centre of that
+// cell's voters. Cells with less than a quarter of the best cell's votes are
+// not considered. Best first (most votes; ties: the
 // first in tilt, pan, s order). Empty when there are fewer than three roof
 // points. Reads only.
 std::vector<PlaneCandidate> hough_peaks(const PointTriangulation& triangulation, double angle_resolution,
