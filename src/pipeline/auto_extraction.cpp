@@ -1,6 +1,7 @@
 #include "pipeline/auto_extraction.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "planes/fit_plane.h"
 #include "planes/hough_peaks.h"
@@ -14,6 +15,16 @@
 #include "segments/simplify_outer_border.h"
 
 namespace roofplanes {
+namespace {
+
+// The region's points within distance of its plane.
+std::size_t points_within(const PlaneRegion& region, double distance) {
+  std::size_t count = 0;
+  for (const Vertex_handle& v : region.points) count += std::fabs(height_residual(region.plane, v->point())) <= distance ? 1 : 0;
+  return count;
+}
+
+}  // namespace
 
 std::size_t extract_segments_auto(PointCloud& cloud, const Parameters& parameters, RoofSegmentList& segments,
                                   std::vector<PassExtras>& extras, Report& report) {
@@ -31,10 +42,18 @@ std::size_t extract_segments_auto(PointCloud& cloud, const Parameters& parameter
         hough_peaks(triangulation, parameters.angle_resolution, parameters.distance_resolution,
                     std::max<std::size_t>(parameters.peak_candidates, 1), parameters.hough_voters);
     PlaneRegion best;
+    std::size_t best_score = 0;
     for (const PlaneCandidate& peak : peaks) {
       PlaneRegion region = grow_plane_region(triangulation, candidate_points(triangulation, peak),
                                              parameters.plane_tolerance, parameters.regrow_rounds);
-      if (region.points.size() > best.points.size()) best = std::move(region);
+      // A face holds about two thirds of its points within one noise width
+      // (plane_tolerance / 3) of its plane; a cap or slab across several
+      // faces, whose points spread over the whole tolerance, far fewer.
+      const std::size_t score = points_within(region, parameters.plane_tolerance / 3.0);
+      if (score > best_score || (score == best_score && region.points.size() > best.points.size())) {
+        best_score = score;
+        best = std::move(region);
+      }
     }
     report.log_line("pass ", passes, ": ", peaks.size(), " peaks judged, the best region has ", best.points.size(),
                     " points");

@@ -50,12 +50,13 @@ Parameters auto_parameters(double point_spacing, double height_noise) {
   // never less than a centimetre (millimetre coordinates, noise-free scans).
   //   plane_tolerance = max(3 σ, 0.01)
   p.plane_tolerance = std::max(3.0 * height_noise, 0.01);
-  // Fine enough that a cell rarely spans two faces, coarse enough that the
-  // right direction keeps a face of 10 m in one level: half the cell covers
-  // the noise (±plane_tolerance) plus a tilt error of half an angle cell
-  // over 5 m (5 · sin 1° ≈ 0.09).
+  // A distance cell as wide as the band of a face's points (± plane_tolerance):
+  // finer cells split a face's votes, coarser ones let a slab across small
+  // faces (dormers) outvote each of them. Directions every 2°: a face of 10 m
+  // whose direction is half a cell off still spreads over no more than about
+  // 0.17 m, and the refit after the search corrects the direction.
   //   angle_resolution    = 2°
-  //   distance_resolution = 2 · (plane_tolerance + 0.09)
+  //   distance_resolution = 2 · plane_tolerance
   p.angle_resolution = 2.0;
   p.distance_resolution = 2.0 * p.plane_tolerance;
   // The outline zig-zags by about one spacing; corners closer than that are noise.
@@ -64,6 +65,9 @@ Parameters auto_parameters(double point_spacing, double height_noise) {
   // At most 20,000 voters: enough for every face of a house to stand out, and
   // a million-point roof's search costs no more than a house's.
   p.hough_voters = 20000;
+  // Each pass judges the five best distinct cells by the region each grows,
+  // refitting the plane and regrowing up to three times.
+  //   peak_candidates = 5, regrow_rounds = 3
   p.peak_candidates = 5;
   p.regrow_rounds = 3;
   // Where segments meet, each point goes to the plane it fits best, in up to
@@ -75,7 +79,9 @@ Parameters auto_parameters(double point_spacing, double height_noise) {
   // Two segments on one plane fit it as well as one segment does: within the noise, with room.
   //   merge_rms = 1.5 σ  (at least 0.01)
   p.merge_rms = std::max(1.5 * height_noise, 0.01);
-  // A face smaller than about 2 m² (or 8 points) is no face of its own.
+  // A face smaller than about 2 m² (or 8 points) is no face of its own: the
+  // search stops when its best region is smaller, and smaller segments are
+  // dropped.
   //   min_segment_points = max(8, ceil(2 m² / spacing²))
   p.min_segment_points =
       static_cast<std::size_t>(std::max(8.0, std::ceil(2.0 / (point_spacing * point_spacing))));
