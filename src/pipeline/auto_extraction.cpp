@@ -20,7 +20,8 @@ namespace {
 // The region's points within distance of its plane.
 std::size_t points_within(const PlaneRegion& region, double distance) {
   std::size_t count = 0;
-  for (const Vertex_handle& v : region.points) count += std::fabs(height_residual(region.plane, v->point())) <= distance ? 1 : 0;
+  for (const Vertex_handle& v : region.points)
+    count += std::fabs(height_residual(region.plane, v->point())) <= distance ? 1 : 0;
   return count;
 }
 
@@ -95,7 +96,8 @@ std::size_t extract_segments_auto(PointCloud& cloud, const Parameters& parameter
     segment.set_outline(extra.outline);
     for (const Vertex_handle& v : border) v->info().set_border_mark(0);
     for (const Vertex_handle& v : extra.outline) v->info().set_border_mark(0);
-    if (!extra.outline.empty()) extra.corners = simplify_outer_border(extra.outline, parameters.simplify_tolerance, report);
+    if (!extra.outline.empty())
+      extra.corners = simplify_outer_border(extra.outline, parameters.simplify_tolerance, report);
     segments.push_back(std::move(segment));
     extras.push_back(std::move(extra));
   }

@@ -116,7 +116,9 @@ std::string format_parameters(const Parameters& p) {
     }
     text += std::string(name) + " " + number + "\n";
   };
-  const auto count = [&](const char* name, std::size_t value) { text += std::string(name) + " " + std::to_string(value) + "\n"; };
+  const auto count = [&](const char* name, std::size_t value) {
+    text += std::string(name) + " " + std::to_string(value) + "\n";
+  };
   line("angle_resolution", p.angle_resolution);
   line("distance_resolution", p.distance_resolution);
   line("blunder_sigma", p.blunder_sigma);

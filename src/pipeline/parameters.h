@@ -29,9 +29,11 @@ struct Parameters {
   std::size_t peak_candidates = 1;   // Hough peaks judged per pass by the region each gives; 1: the best peak only
   std::size_t regrow_rounds = 0;     // rounds of fitting the plane and regrowing the region per pass
   std::size_t reassign_rounds = 0;   // rounds of moving points where segments meet to the plane they fit best (0: none)
-  double smoothness = 0.0;           // weight of each neighbour in another segment against a squared residual in noise units
+  double smoothness = 0.0;           // weight of a neighbour in another segment, in squared residuals over the noise
   double merge_rms = 0.0;            // neighbouring segments merge when one plane fits both this well (0: no merging)
-  std::size_t min_segment_points = 0;  // a pass stops the search when its best region is smaller; fragments below it are dropped (0: keep all)
+  // The search stops when a pass's best region is smaller, and smaller
+  // segments are dropped (0: keep every segment of three points or more).
+  std::size_t min_segment_points = 0;
 };
 
 // Empty when an extraction can run with these values; otherwise one line

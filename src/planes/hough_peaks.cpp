@@ -53,7 +53,8 @@ std::vector<PlaneCandidate> hough_peaks(const PointTriangulation& triangulation,
                             std::sin(tilt_levels[i])});
 
   const double min_s = -reach - distance_resolution;
-  const std::size_t levels = static_cast<std::size_t>(std::ceil(2.0 * (reach + distance_resolution) / distance_resolution));
+  const std::size_t levels =
+      static_cast<std::size_t>(std::ceil(2.0 * (reach + distance_resolution) / distance_resolution));
   const HoughDistanceLevels grid{min_s, distance_resolution, std::max<std::size_t>(levels, 1)};
   std::vector<std::uint32_t> votes(directions.size() * grid.count, 0);
   for (std::size_t d = 0; d < directions.size(); ++d) {
@@ -70,7 +71,8 @@ std::vector<PlaneCandidate> hough_peaks(const PointTriangulation& triangulation,
   std::vector<Cell> cells;
   for (std::size_t i = 0; i < votes.size(); ++i)
     if (votes[i] >= floor)
-      cells.push_back({votes[i], static_cast<std::uint32_t>(i / grid.count), static_cast<std::uint32_t>(i % grid.count)});
+      cells.push_back(
+          {votes[i], static_cast<std::uint32_t>(i / grid.count), static_cast<std::uint32_t>(i % grid.count)});
   const auto better = [](const Cell& a, const Cell& b) {
     if (a.votes != b.votes) return a.votes > b.votes;
     if (a.direction != b.direction) return a.direction < b.direction;

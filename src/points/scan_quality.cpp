@@ -70,7 +70,8 @@ bool local_fit(const PointTriangulation& triangulation, Vertex_handle v, LocalFi
   out.residual = (0.0 - coefficients[2]) / std::sqrt(1.0 - leverage);
   out.largest = 0.0;
   for (const Row& r : rows)
-    out.largest = std::max(out.largest, std::fabs(r.z - (coefficients[0] * r.x + coefficients[1] * r.y + coefficients[2])));
+    out.largest =
+        std::max(out.largest, std::fabs(r.z - (coefficients[0] * r.x + coefficients[1] * r.y + coefficients[2])));
   return true;
 }
 
@@ -111,29 +112,32 @@ ScanQuality estimate_scan_quality(const PointTriangulation& triangulation) {
     residuals.push_back(std::fabs(pd.z() - predicted) / std::sqrt(1.0 + wa * wa + wb * wb + wc * wc));
   }
   quality.fits = residuals.size();
+  // Pairs across a ridge, an eave or a step leave the fourth point far from
+  // the plane. They are left out in rounds: each round keeps the residuals
+  // within two standard deviations of the last round's estimate and takes
+  // their median over 0.6391, the median of |x| below 2 for a standard normal
+  // x (0.6745 without the bound).
   quality.noise = median(residuals) / 0.6745;
   for (int round = 0; round < 8; ++round) {
     std::vector<double> kept;
-    for (double r : residuals) if (r <= 2.0 * quality.noise) kept.push_back(r);
+    for (const double r : residuals)
+      if (r <= 2.0 * quality.noise) kept.push_back(r);
     if (kept.empty()) break;
-    // The median of |x| below 3 for a standard normal x: 0.6727.
     quality.noise = median(kept) / 0.6391;
   }
-  double ring_noise = 0.0;
+
+  // A local fit across a ridge, an eave or a step bends away from its points
+  // and leaves some far from it. Such fits are left out in rounds: each round
+  // keeps the fits whose every point lies within three standard deviations of
+  // the last round's estimate.
   std::vector<LocalFit> fits;
   for (auto v = triangulation.finite_vertices_begin(); v != triangulation.finite_vertices_end(); ++v) {
     LocalFit fit;
     if (v->info().is_roof() && local_fit(triangulation, v, fit)) fits.push_back(fit);
   }
-  
-  // A fit across a ridge, an eave or a step bends away from its points and
-  // leaves some far from it. Such fits are left out in rounds: each round
-  // keeps the fits whose every point lies within three standard deviations
-  // of the last round's estimate. 0.6745: the median of |x| for a standard
-  // normal x.
   std::vector<double> ring_residuals;
   for (const LocalFit& fit : fits) ring_residuals.push_back(std::fabs(fit.residual));
-  ring_noise = median(ring_residuals) / 0.6745;
+  double ring_noise = median(ring_residuals) / 0.6745;
   for (int round = 0; round < 8; ++round) {
     ring_residuals.clear();
     for (const LocalFit& fit : fits)
@@ -141,6 +145,8 @@ ScanQuality estimate_scan_quality(const PointTriangulation& triangulation) {
     if (ring_residuals.empty()) break;
     ring_noise = median(ring_residuals) / 0.6745;
   }
+  // Each overestimates where faces meet, the one more than the other depending
+  // on the roof: the smaller is the nearer.
   quality.noise = std::min(quality.noise, ring_noise);
   return quality;
 }

@@ -27,7 +27,8 @@ building_generator::Building generated(RoofShape shape, double density, double n
 
 roof_scoring::FaceScores score(const building_generator::Building& building, const Parameters& parameters) {
   const BuildingInput input = roofplanes::testing::input_of(building);
-  return roof_scoring::score_faces(roofplanes::testing::true_faces(building), extract_roof_planes(input, parameters).labels);
+  return roof_scoring::score_faces(roofplanes::testing::true_faces(building),
+                                   extract_roof_planes(input, parameters).labels);
 }
 
 // Roofs on which the seed constants leave faces split or missed: the auto

@@ -37,7 +37,8 @@ TEST(estimate_scan_quality, WithinAFifthOfTheGeneratorsSpacingAndNoiseOverTheSui
 // A noise-free tilted grid: every roof triangle has half a cell's area and
 // every local fit is exact. Points that are not roof points are not measured.
 TEST(estimate_scan_quality, ExactOnATiltedGridAndOnlyOnRoofPoints) {
-  const auto points = roofplanes::testing::grid_points(12, 10, 0.5, [](double x, double y) { return 0.3 * x - 0.2 * y + 4.0; });
+  const auto points =
+      roofplanes::testing::grid_points(12, 10, 0.5, [](double x, double y) { return 0.3 * x - 0.2 * y + 4.0; });
   PointCloud cloud = triangulate_points([&] {
     std::vector<Point> records;
     for (const auto& p : points) records.push_back(Point{p[0], p[1], p[2]});

@@ -96,7 +96,8 @@ namespace {
 
 std::string percent(std::size_t part, std::size_t whole) {
   char text[32];
-  std::snprintf(text, sizeof text, "%.1f %%", whole == 0 ? 0.0 : 100.0 * static_cast<double>(part) / static_cast<double>(whole));
+  const double value = whole == 0 ? 0.0 : 100.0 * static_cast<double>(part) / static_cast<double>(whole);
+  std::snprintf(text, sizeof text, "%.1f %%", value);
   return text;
 }
 
