@@ -30,7 +30,15 @@ CLI::App* add_extract_command(CLI::App& app, ExtractOptions& options) {
       ->needs(command->get_option("--output"));
   add_result_file_options(*command, options.files);
   command->add_flag("-v,--verbose", options.verbose, "print the run's progress text");
+  command->add_option("--preset", options.preset,
+                      "seed: the seed constants; auto: constants derived from the building's own points "
+                      "(explicit parameter options still override them)")
+      ->check(CLI::IsMember({"seed", "auto"}))
+      ->capture_default_str();
+  command->add_flag("--print-parameters", options.print_parameters,
+                    "print the values the run used, one \"name value\" line each, before the summary");
   add_parameter_options(*command, options.parameters);
+  command->callback([&options, command] { options.given = given_parameter_options(*command); });
   return command;
 }
 
@@ -81,6 +89,11 @@ int run_extract(const ExtractOptions& options) {
   if (const std::string problem = check_parameters(options.parameters); !problem.empty()) return input_error(problem);
   BuildingInput input;
   if (const std::string message = read_building(options, input); !message.empty()) return input_error(message);
+  Parameters parameters =
+      override_parameters(preset_parameters(options.preset == "auto" ? Preset::automatic : Preset::seed, input),
+                          options.parameters, options.given);
+  if (const std::string problem = check_parameters(parameters); !problem.empty()) return input_error(problem);
+  if (options.print_parameters) std::cout << format_parameters(parameters) << std::flush;
 
   bool created = false;
   std::string folder;
@@ -97,7 +110,7 @@ int run_extract(const ExtractOptions& options) {
   observer.open_log();
   Result result;
   try {
-    result = extract_roof_planes(input, options.parameters, observer);
+    result = extract_roof_planes(input, parameters, observer);
   } catch (const std::length_error& refused) {
     observer.finish();
     std::error_code ignored;

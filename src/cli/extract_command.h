@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include <CLI/CLI.hpp>
 
@@ -17,7 +18,10 @@ struct ExtractOptions {
   bool scenes = false;   // the log and the inspection scenes into the output folder
   bool verbose = false;  // the run's progress text on standard output
   ResultFiles files;     // what goes into the output folder after the extraction
-  Parameters parameters;
+  std::string preset = "seed";  // the constants' starting values: "seed" or "auto" (derived from the building)
+  bool print_parameters = false;  // print the values the run used, one "name value" line each
+  Parameters parameters;          // the parameter options' values
+  std::vector<std::string> given;  // the parameter options given on the command line: these override the preset
 };
 
 // Adds the extract command and its options to app; returns the command.

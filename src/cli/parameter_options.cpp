@@ -1,6 +1,29 @@
 #include "cli/parameter_options.h"
 
+#include <algorithm>
+
 namespace roofplanes {
+namespace {
+
+// Each parameter option, and how its value moves from one set of parameters to another.
+struct ParameterOption {
+  const char* name;
+  void (*copy)(const Parameters& from, Parameters& to);
+};
+
+const ParameterOption kOptions[] = {
+    {"--angle-resolution", [](const Parameters& f, Parameters& t) { t.angle_resolution = f.angle_resolution; }},
+    {"--distance-resolution",
+     [](const Parameters& f, Parameters& t) { t.distance_resolution = f.distance_resolution; }},
+    {"--blunder-sigma", [](const Parameters& f, Parameters& t) { t.blunder_sigma = f.blunder_sigma; }},
+    {"--shrink-factor", [](const Parameters& f, Parameters& t) { t.shrink_factor = f.shrink_factor; }},
+    {"--expansion-factor", [](const Parameters& f, Parameters& t) { t.expansion_factor = f.expansion_factor; }},
+    {"--simplify-tolerance", [](const Parameters& f, Parameters& t) { t.simplify_tolerance = f.simplify_tolerance; }},
+    {"--min-points", [](const Parameters& f, Parameters& t) { t.min_points = f.min_points; }},
+    {"--max-passes", [](const Parameters& f, Parameters& t) { t.max_passes = f.max_passes; }},
+};
+
+}  // namespace
 
 void add_parameter_options(CLI::App& command, Parameters& parameters) {
   const char* group = "Parameters";
@@ -23,6 +46,19 @@ void add_parameter_options(CLI::App& command, Parameters& parameters) {
       ->capture_default_str()->group(group);
   command.add_option("--max-passes", parameters.max_passes, "stop after this many passes (0: no limit)")
       ->capture_default_str()->group(group);
+}
+
+std::vector<std::string> given_parameter_options(const CLI::App& command) {
+  std::vector<std::string> names;
+  for (const ParameterOption& option : kOptions)
+    if (command.count(option.name) > 0) names.push_back(option.name);
+  return names;
+}
+
+Parameters override_parameters(Parameters base, const Parameters& given, const std::vector<std::string>& names) {
+  for (const ParameterOption& option : kOptions)
+    if (std::find(names.begin(), names.end(), option.name) != names.end()) option.copy(given, base);
+  return base;
 }
 
 }  // namespace roofplanes

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include <CLI/CLI.hpp>
 
 #include "pipeline/parameters.h"
@@ -10,5 +13,13 @@ namespace roofplanes {
 // --max-passes) to a command, each writing into parameters and showing its
 // default in --help.
 void add_parameter_options(CLI::App& command, Parameters& parameters);
+
+// The names of the parameter options ("--angle-resolution", ...) given on the
+// command's parsed command line, in the order add_parameter_options adds them.
+std::vector<std::string> given_parameter_options(const CLI::App& command);
+
+// base with the value of every named parameter option taken from given: a
+// preset's values with the options a user gave on top. Unknown names are ignored.
+Parameters override_parameters(Parameters base, const Parameters& given, const std::vector<std::string>& names);
 
 }  // namespace roofplanes

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "observer/report.h"
+#include "pipeline/auto_extraction.h"
+#include "pipeline/pass_extras.h"
 #include "pipeline/vrml_file_name.h"
 #include "planes/fit_plane.h"
 #include "planes/hough_TDS.h"
@@ -28,13 +30,6 @@
 
 namespace roofplanes {
 namespace {
-
-// What the main loop keeps of each pass besides the segment itself.
-struct PassExtras {
-  PlaneCoefficients fit;  // the plane fitted to the grown region, [a, b, c] in centred coordinates
-  VertexList outline;     // the ordered outline as walked
-  VertexList corners;     // the simplified outline
-};
 
 void write_points_scene(Report& report, const std::string& prefix, int pass, const VertexList& points) {
   report_scene(report, SceneKind::points, vrml_file_name(prefix, pass, ".wrl"), "blue", points);
@@ -227,7 +222,9 @@ Result extract_roof_planes(const BuildingInput& input, const Parameters& paramet
 
   RoofSegmentList segments;
   std::vector<PassExtras> extras;
-  const std::size_t passes = extract_segments(cloud, parameters, segments, extras, report);
+  const std::size_t passes = parameters.auto_method
+                                 ? extract_segments_auto(cloud, parameters, segments, extras, report)
+                                 : extract_segments(cloud, parameters, segments, extras, report);
 
   report.console_line("there are that many segments: ", segments.size());
   number_segments(cloud.triangulation, segments);

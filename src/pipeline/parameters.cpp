@@ -1,6 +1,14 @@
 #include "pipeline/parameters.h"
 
 #include <cmath>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <stdexcept>
+
+#include "points/mark_roof_points.h"
+#include "points/point_cloud.h"
+#include "points/scan_quality.h"
 
 namespace roofplanes {
 
@@ -21,7 +29,116 @@ std::string check_parameters(const Parameters& parameters) {
       return std::string(name) + " must be a positive finite number";
   // Coarser than the whole tilt range leaves no direction to search.
   if (parameters.angle_resolution > 90.0) return "angle resolution must be at most 90 degrees";
+  if (parameters.auto_method) {
+    if (!std::isfinite(parameters.plane_tolerance) || !(parameters.plane_tolerance > 0.0))
+      return "plane tolerance must be a positive finite number";
+    if (!std::isfinite(parameters.merge_rms) || parameters.merge_rms < 0.0)
+      return "merge rms must be a finite number, at least 0";
+  }
   return {};
+}
+
+Parameters auto_parameters(double point_spacing, double height_noise) {
+  Parameters p;
+  if (!std::isfinite(point_spacing) || !(point_spacing > 0.0) || !std::isfinite(height_noise) ||
+      !(height_noise >= 0.0))
+    return p;
+  p.auto_method = true;
+  p.point_spacing = point_spacing;
+  p.height_noise = height_noise;
+  // A point is on a plane within three standard deviations of the noise,
+  // never less than a centimetre (millimetre coordinates, noise-free scans).
+  //   plane_tolerance = max(3 σ, 0.01)
+  p.plane_tolerance = std::max(3.0 * height_noise, 0.01);
+  // A distance cell as wide as the band of a face's points (± plane_tolerance):
+  // finer cells split a face's votes, coarser ones let a slab across small
+  // faces (dormers) outvote each of them. Directions every 2°: a face of 10 m
+  // whose direction is half a cell off still spreads over no more than about
+  // 0.17 m, and the refit after the search corrects the direction.
+  //   angle_resolution    = 2°
+  //   distance_resolution = 2 · plane_tolerance
+  p.angle_resolution = 2.0;
+  p.distance_resolution = 2.0 * p.plane_tolerance;
+  // The outline zig-zags by about one spacing; corners closer than that are noise.
+  //   simplify_tolerance = 2 · spacing
+  p.simplify_tolerance = 2.0 * point_spacing;
+  // At most 20,000 voters: enough for every face of a house to stand out, and
+  // a million-point roof's search costs no more than a house's.
+  p.hough_voters = 20000;
+  // Each pass judges the five best distinct cells by the region each grows,
+  // refitting the plane and regrowing up to three times.
+  //   peak_candidates = 5, regrow_rounds = 3
+  p.peak_candidates = 5;
+  p.regrow_rounds = 3;
+  // Where segments meet, each point goes to the plane it fits best, in up to
+  // ten rounds, unless its neighbours hold it: each neighbour in another
+  // segment costs as much as half a noise unit of squared residual.
+  //   reassign_rounds = 10, smoothness = 0.5
+  p.reassign_rounds = 10;
+  p.smoothness = 0.5;
+  // Two segments on one plane fit it as well as one segment does: within the noise, with room.
+  //   merge_rms = 1.5 σ  (at least 0.01)
+  p.merge_rms = std::max(1.5 * height_noise, 0.01);
+  // A face smaller than about 2 m² (or 8 points) is no face of its own: the
+  // search stops when its best region is smaller, and smaller segments are
+  // dropped.
+  //   min_segment_points = max(8, ceil(2 m² / spacing²))
+  p.min_segment_points =
+      static_cast<std::size_t>(std::max(8.0, std::ceil(2.0 / (point_spacing * point_spacing))));
+  return p;
+}
+
+Parameters auto_parameters(const BuildingInput& input) {
+  if (const std::string problem = check_input(input); !problem.empty()) throw std::invalid_argument(problem);
+  PointCloud cloud = triangulate_points(input.points);
+  mark_roof_points(input.roof, cloud);
+  const ScanQuality quality = estimate_scan_quality(cloud.triangulation);
+  return auto_parameters(quality.spacing, quality.noise);
+}
+
+Parameters preset_parameters(Preset preset, const BuildingInput& input) {
+  return preset == Preset::automatic ? auto_parameters(input) : Parameters{};
+}
+
+std::string format_parameters(const Parameters& p) {
+  std::string text;
+  const auto line = [&](const char* name, double value) {
+    char number[64];
+    std::snprintf(number, sizeof number, "%.17g", value);
+    // The shortest of %.1g … %.17g that reads back as the same double.
+    for (int digits = 1; digits <= 17; ++digits) {
+      char shorter[64];
+      std::snprintf(shorter, sizeof shorter, "%.*g", digits, value);
+      if (std::strtod(shorter, nullptr) == value) {
+        std::snprintf(number, sizeof number, "%s", shorter);
+        break;
+      }
+    }
+    text += std::string(name) + " " + number + "\n";
+  };
+  const auto count = [&](const char* name, std::size_t value) {
+    text += std::string(name) + " " + std::to_string(value) + "\n";
+  };
+  line("angle_resolution", p.angle_resolution);
+  line("distance_resolution", p.distance_resolution);
+  line("blunder_sigma", p.blunder_sigma);
+  line("shrink_factor", p.shrink_factor);
+  line("expansion_factor", p.expansion_factor);
+  line("simplify_tolerance", p.simplify_tolerance);
+  count("min_points", p.min_points);
+  count("max_passes", p.max_passes);
+  count("auto_method", p.auto_method ? 1 : 0);
+  line("point_spacing", p.point_spacing);
+  line("height_noise", p.height_noise);
+  line("plane_tolerance", p.plane_tolerance);
+  count("hough_voters", p.hough_voters);
+  count("peak_candidates", p.peak_candidates);
+  count("regrow_rounds", p.regrow_rounds);
+  count("reassign_rounds", p.reassign_rounds);
+  line("smoothness", p.smoothness);
+  line("merge_rms", p.merge_rms);
+  count("min_segment_points", p.min_segment_points);
+  return text;
 }
 
 }  // namespace roofplanes

@@ -3,10 +3,13 @@
 #include <cstddef>
 #include <string>
 
+#include "pipeline/building_input.h"
+
 namespace roofplanes {
 
 // Every constant of an extraction. The defaults are the seed values the
-// fixed-path program runs with.
+// fixed-path program runs with; the auto method's values below are read only
+// when auto_method is set.
 struct Parameters {
   double angle_resolution = 3.0;     // Hough direction cell, degrees
   double distance_resolution = 1.2;  // Hough distance cell, input units
@@ -16,11 +19,47 @@ struct Parameters {
   double simplify_tolerance = 1.5;   // largest distance of an outline point from its corner polygon, input units
   unsigned min_points = 3;           // another pass starts while at least this many points remain
   std::size_t max_passes = 0;        // stop after this many passes; 0: no limit
+
+  // The auto method: its own loop instead of the seed loop.
+  bool auto_method = false;
+  double point_spacing = 0.0;        // estimated spacing of the roof points (what the values below derive from)
+  double height_noise = 0.0;         // estimated height noise σ of the roof points
+  double plane_tolerance = 0.0;      // a point lies on a plane when its height residual is at most this
+  std::size_t hough_voters = 0;      // at most this many roof points vote in a pass (0: all)
+  std::size_t peak_candidates = 1;   // Hough peaks judged per pass by the region each gives; 1: the best peak only
+  std::size_t regrow_rounds = 0;     // rounds of fitting the plane and regrowing the region per pass
+  std::size_t reassign_rounds = 0;   // rounds of moving points where segments meet to the plane they fit best (0: none)
+  double smoothness = 0.0;           // weight of a neighbour in another segment, in squared residuals over the noise
+  double merge_rms = 0.0;            // neighbouring segments merge when one plane fits both this well (0: no merging)
+  // The search stops when a pass's best region is smaller, and smaller
+  // segments are dropped (0: keep every segment of three points or more).
+  std::size_t min_segment_points = 0;
 };
 
 // Empty when an extraction can run with these values; otherwise one line
 // naming the first value that cannot (a resolution, factor or tolerance that
 // is not a positive finite number, or an angle resolution above 90 degrees).
 std::string check_parameters(const Parameters& parameters);
+
+// The two ways of choosing the constants: the seed values, or values derived
+// from the building's own scan with the auto method switched on.
+enum class Preset { seed, automatic };
+
+// The auto method's values for a scan of the given spacing and height noise
+// (see the formulas in parameters.cpp); the seed values for a spacing or noise
+// that is not positive and finite.
+Parameters auto_parameters(double point_spacing, double height_noise);
+
+// The auto method's values for a building: its spacing and noise estimated
+// from its roof points (estimate_scan_quality), then auto_parameters.
+// Throws std::invalid_argument when check_input finds a problem.
+Parameters auto_parameters(const BuildingInput& input);
+
+// The values of a preset for a building; the seed preset ignores the building.
+Parameters preset_parameters(Preset preset, const BuildingInput& input);
+
+// One "name value" line per parameter, in declaration order, values in the
+// shortest form that reads back exactly.
+std::string format_parameters(const Parameters& parameters);
 
 }  // namespace roofplanes

@@ -89,6 +89,7 @@ TEST(score_faces, MergingSegmentsAndTies) {
   expect_face(s.faces[2], 2, 30, 3, 22, 22.0 / 30.0, 22.0 / 26.0, 2, false);
   expect_face(s.faces[3], 3, 20, 4, 10, 0.5, 1.0, 2, false);
   EXPECT_EQ(s.merging_segments, std::vector<int>{1});
+  EXPECT_EQ(s.under_segmented, 2u);  // faces 0 and 1, not face 2
   EXPECT_EQ(s.over_segmented, 3u);
   EXPECT_TRUE(s.no_face_segments.empty());
 }

@@ -40,18 +40,18 @@ TEST(building_cases, SpreadOverShapesDensitiesNoiseAndOrigins) {
   EXPECT_LE(bare, static_cast<int>(cases.size()) / 4);  // most have walls and trees
 }
 
-TEST(preset_cases, SelectsByVariantOrShape) {
+TEST(named_cases, SelectsByVariantOrShape) {
   std::vector<BuildingCase> cases;
-  ASSERT_TRUE(preset_cases("quick", cases));
+  ASSERT_TRUE(named_cases("quick", cases));
   ASSERT_EQ(cases.size(), building_generator::all_shapes().size());
   for (const BuildingCase& c : cases) EXPECT_EQ(c.name, c.type + "-usual");
-  ASSERT_TRUE(preset_cases("gable", cases));  // not gable_dormers
+  ASSERT_TRUE(named_cases("gable", cases));  // not gable_dormers
   EXPECT_EQ(cases.size(), 5u);
   for (const BuildingCase& c : cases) EXPECT_EQ(c.options.shape, building_generator::RoofShape::gable);
-  for (const std::string& name : preset_names()) EXPECT_TRUE(preset_cases(name, cases)) << name;
-  ASSERT_TRUE(preset_cases("all", cases));
+  for (const std::string& name : case_set_names()) EXPECT_TRUE(named_cases(name, cases)) << name;
+  ASSERT_TRUE(named_cases("all", cases));
   EXPECT_EQ(cases.size(), building_cases().size());
-  EXPECT_FALSE(preset_cases("gable-usual", cases));
+  EXPECT_FALSE(named_cases("gable-usual", cases));
   EXPECT_EQ(cases.size(), building_cases().size());  // left alone
 }
 
@@ -84,6 +84,41 @@ TEST(format_type_summary, AddsUpPerTypeInOrderOfFirstAppearance) {
             "| all | 3 | 5 / 10 | 1 | 1 | 2 | 1 |\n");
   EXPECT_EQ(format_building_row(buildings[0]), "| h1 | hip | 100 | 3 / 4 | 1 | 1 | 0 | 9 |\n");
   EXPECT_EQ(format_building_row(buildings[2]), "| h2 | hip | 100 | 0 / 4 | 0 | 0 | 0 | failed: bad / input |\n");
+}
+
+TEST(format_preset_comparison, TypesAndFiguresSideBySide) {
+  std::vector<BuildingScore> seed = {building("h1", "hip", 4, 3, 1, {2}, {}),
+                                     building("g1", "gable", 2, 2, 0, {}, {5, 6}),
+                                     building("h2", "hip", 4, 0, 0, {}, {}, "bad input")};
+  std::vector<BuildingScore> automatic = {building("h1", "hip", 4, 4, 0, {}, {}),
+                                          building("g1", "gable", 2, 1, 0, {}, {7}),
+                                          building("h2", "hip", 4, 4, 0, {}, {})};
+  seed[0].score.under_segmented = 2;
+  for (std::vector<BuildingScore>* run : {&seed, &automatic}) {
+    (*run)[0].density = 2.0;
+    (*run)[1].density = 8.0;  // dense: a face missed here counts
+    (*run)[2].density = 20.0;
+  }
+  const SuiteFigures f = suite_figures(seed);
+  EXPECT_EQ(f.complete, 1u);
+  EXPECT_EQ(f.dense_missed, 1u);  // h2; g1 is complete, h1 is sparse
+  EXPECT_EQ(suite_figures(automatic).dense_missed, 1u);  // g1
+  EXPECT_EQ(format_preset_comparison({"seed", "auto"}, {seed, automatic}),
+            "| type | buildings | faces | found (seed) | complete (seed) | found (auto) | complete (auto) |\n"
+            "|---|---:|---:|---:|---:|---:|---:|\n"
+            "| hip | 2 | 8 | 3 | 0 | 8 | 2 |\n"
+            "| gable | 1 | 2 | 2 | 1 | 1 | 0 |\n"
+            "| all | 3 | 10 | 5 | 1 | 9 | 2 |\n"
+            "\n"
+            "| figure | seed | auto |\n"
+            "|---|---:|---:|\n"
+            "| buildings with every face found | 33.3 % | 66.7 % |\n"
+            "| buildings of 8 points per m² or more with a face missed | 1 | 1 |\n"
+            "| faces found | 50.0 % | 90.0 % |\n"
+            "| over-segmented faces | 10.0 % | 0.0 % |\n"
+            "| under-segmented faces | 20.0 % | 0.0 % |\n"
+            "| segments on no face per building | 0.67 | 0.33 |\n"
+            "| failed extractions | 1 | 0 |\n");
 }
 
 }  // namespace

@@ -63,11 +63,19 @@ FaceScores score_faces(const std::vector<int>& true_face, const std::vector<int>
     scores.over_segmented += score.pieces >= 2 ? 1 : 0;
     scores.faces.push_back(score);
   }
+  std::map<int, bool> face_merged;
   for (const auto& [segment, records] : segment_records) {
-    if (merged_faces[segment] >= 2) scores.merging_segments.push_back(segment);
+    if (merged_faces[segment] >= 2) {
+      scores.merging_segments.push_back(segment);
+      for (const FaceScore& face : scores.faces)
+        if (auto it = shared.find({face.face, segment});
+            it != shared.end() && share(it->second, face.records) >= rules.merge_share)
+          face_merged[face.face] = true;
+    }
     if (share(records - on_scored_faces[segment], records) > rules.no_face_share)
       scores.no_face_segments.push_back(segment);
   }
+  scores.under_segmented = face_merged.size();
   return scores;
 }
 

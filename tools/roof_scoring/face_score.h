@@ -42,6 +42,7 @@ struct FaceScores {
   std::size_t found = 0;               // faces found
   std::size_t over_segmented = 0;      // faces in two pieces or more
   std::vector<int> merging_segments;   // segments holding merge_share of two scored faces or more, ascending
+  std::size_t under_segmented = 0;     // faces of which a merging segment holds merge_share or more
   std::vector<int> no_face_segments;   // segments on no face, ascending
   std::size_t segments = 0;            // distinct labels other than 0
 };

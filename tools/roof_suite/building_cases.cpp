@@ -53,18 +53,18 @@ std::vector<BuildingCase> building_cases() {
   return cases;
 }
 
-std::vector<std::string> preset_names() {
+std::vector<std::string> case_set_names() {
   std::vector<std::string> names = {"all", "quick"};
   for (const Variant& variant : kVariants) names.push_back(variant.name);
   for (RoofShape shape : building_generator::all_shapes()) names.push_back(building_generator::shape_name(shape));
   return names;
 }
 
-bool preset_cases(const std::string& preset, std::vector<BuildingCase>& cases) {
-  const std::string variant = preset == "quick" ? "usual" : preset;
+bool named_cases(const std::string& set, std::vector<BuildingCase>& cases) {
+  const std::string variant = set == "quick" ? "usual" : set;
   std::vector<BuildingCase> chosen;
   for (const BuildingCase& c : building_cases()) {
-    if (preset == "all" || c.type == preset || c.name == c.type + "-" + variant) chosen.push_back(c);
+    if (set == "all" || c.type == set || c.name == c.type + "-" + variant) chosen.push_back(c);
   }
   if (chosen.empty()) return false;
   cases = std::move(chosen);

@@ -23,13 +23,13 @@ struct BuildingCase {
 // trees around them.
 std::vector<BuildingCase> building_cases();
 
-// The cases of a preset: "all", "quick" (the usual scan of each shape), a variant name ("usual",
+// The cases of a named set: "all", "quick" (the usual scan of each shape), a variant name ("usual",
 // "sparse", "dense", "noisy", "bare") or a shape name. False, and cases left alone, for any other
 // name.
-bool preset_cases(const std::string& preset, std::vector<BuildingCase>& cases);
+bool named_cases(const std::string& set, std::vector<BuildingCase>& cases);
 
-// The names preset_cases accepts, in the order the usage text lists them.
-std::vector<std::string> preset_names();
+// The names named_cases accepts, in the order the usage text lists them.
+std::vector<std::string> case_set_names();
 
 // The true face of every record of a generated building: the face of its (x, y) position, which
 // the first record there decides. Records at one position share one vertex, and so one label.

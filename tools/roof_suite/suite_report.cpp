@@ -1,6 +1,7 @@
 #include "suite_report.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace roof_suite {
 namespace {
@@ -71,6 +72,100 @@ std::string format_type_summary(const std::vector<BuildingScore>& buildings) {
       "|---|---:|---:|---:|---:|---:|---:|\n";
   for (const Totals& t : types) text += summary_row(t);
   return text + summary_row(all);
+}
+
+SuiteFigures suite_figures(const std::vector<BuildingScore>& buildings, double dense_from) {
+  SuiteFigures f;
+  for (const BuildingScore& b : buildings) {
+    const roof_scoring::FaceScores& s = b.score;
+    ++f.buildings;
+    const bool complete = b.error.empty() && s.found == s.faces.size();
+    f.complete += complete ? 1 : 0;
+    f.dense_missed += !complete && b.density >= dense_from ? 1 : 0;
+    f.faces += s.faces.size();
+    f.found += s.found;
+    f.over_segmented += s.over_segmented;
+    f.under_segmented += s.under_segmented;
+    f.no_face += s.no_face_segments.size();
+    f.failed += b.error.empty() ? 0 : 1;
+  }
+  return f;
+}
+
+namespace {
+
+std::string percent(std::size_t part, std::size_t whole) {
+  char text[32];
+  const double value = whole == 0 ? 0.0 : 100.0 * static_cast<double>(part) / static_cast<double>(whole);
+  std::snprintf(text, sizeof text, "%.1f %%", value);
+  return text;
+}
+
+std::string ratio(std::size_t part, std::size_t whole) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.2f", whole == 0 ? 0.0 : static_cast<double>(part) / static_cast<double>(whole));
+  return text;
+}
+
+}  // namespace
+
+std::string format_preset_comparison(const std::vector<std::string>& presets,
+                                     const std::vector<std::vector<BuildingScore>>& scores, double dense_from) {
+  std::string header = "| type | buildings | faces |", rule = "|---|---:|---:|";
+  for (const std::string& preset : presets) {
+    header += " found (" + preset + ") | complete (" + preset + ") |";
+    rule += "---:|---:|";
+  }
+  std::string text = header + "\n" + rule + "\n";
+  std::vector<std::string> types;
+  if (!scores.empty())
+    for (const BuildingScore& b : scores.front())
+      if (std::find(types.begin(), types.end(), b.type) == types.end()) types.push_back(b.type);
+  types.push_back("all");
+  for (const std::string& type : types) {
+    std::vector<SuiteFigures> figures;
+    for (const auto& buildings : scores) {
+      std::vector<BuildingScore> of_type;
+      for (const BuildingScore& b : buildings)
+        if (type == "all" || b.type == type) of_type.push_back(b);
+      figures.push_back(suite_figures(of_type, dense_from));
+    }
+    std::string row = "| " + type + " | " + std::to_string(figures.front().buildings) + " | " +
+                      std::to_string(figures.front().faces) + " |";
+    for (const SuiteFigures& f : figures)
+      row += " " + std::to_string(f.found) + " | " + std::to_string(f.complete) + " |";
+    text += row + "\n";
+  }
+
+  std::vector<SuiteFigures> all;
+  for (const auto& buildings : scores) all.push_back(suite_figures(buildings, dense_from));
+  header = "| figure |";
+  rule = "|---|";
+  for (const std::string& preset : presets) {
+    header += " " + preset + " |";
+    rule += "---:|";
+  }
+  text += "\n" + header + "\n" + rule + "\n";
+  char dense[128];
+  std::snprintf(dense, sizeof dense, "buildings of %g points per m² or more with a face missed", dense_from);
+  const struct {
+    std::string name;
+    std::string (*value)(const SuiteFigures&);
+  } rows[] = {
+      {"buildings with every face found", [](const SuiteFigures& f) { return percent(f.complete, f.buildings); }},
+      {dense, [](const SuiteFigures& f) { return std::to_string(f.dense_missed); }},
+      {"faces found", [](const SuiteFigures& f) { return percent(f.found, f.faces); }},
+      {"over-segmented faces", [](const SuiteFigures& f) { return percent(f.over_segmented, f.faces); }},
+      {"under-segmented faces", [](const SuiteFigures& f) { return percent(f.under_segmented, f.faces); }},
+      {"segments on no face per building", [](const SuiteFigures& f) { return ratio(f.no_face, f.buildings); }},
+      {"failed extractions", [](const SuiteFigures& f) { return std::to_string(f.failed); }},
+  };
+  for (const auto& r : rows) {
+    std::string row = "| " + r.name + " |";
+    for (const SuiteFigures& f : all) row += " " + r.value(f) + " |";
+    text += row + "\n";
+  }
+  return text;
 }
 
 }  // namespace roof_suite

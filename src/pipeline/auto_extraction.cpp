@@ -1,0 +1,107 @@
+#include "pipeline/auto_extraction.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "planes/fit_plane.h"
+#include "planes/hough_peaks.h"
+#include "points/clear_labels.h"
+#include "regions/detect_border.h"
+#include "regions/drop_fragments.h"
+#include "regions/merge_coplanar_regions.h"
+#include "regions/order_outline.h"
+#include "regions/plane_region.h"
+#include "regions/reassign_points.h"
+#include "segments/simplify_outer_border.h"
+
+namespace roofplanes {
+namespace {
+
+// The region's points within distance of its plane.
+std::size_t points_within(const PlaneRegion& region, double distance) {
+  std::size_t count = 0;
+  for (const Vertex_handle& v : region.points)
+    count += std::fabs(height_residual(region.plane, v->point())) <= distance ? 1 : 0;
+  return count;
+}
+
+}  // namespace
+
+std::size_t extract_segments_auto(PointCloud& cloud, const Parameters& parameters, RoofSegmentList& segments,
+                                  std::vector<PassExtras>& extras, Report& report) {
+  PointTriangulation& triangulation = cloud.triangulation;
+  std::size_t roof_in_play = 0;
+  for (const Vertex_handle& v : cloud.vertices) roof_in_play += v->info().is_roof() ? 1 : 0;
+  const std::size_t smallest = std::max<std::size_t>(parameters.min_segment_points, 3);
+
+  std::vector<PlaneRegion> regions;
+  std::size_t passes = 0;
+  while (roof_in_play >= smallest && (parameters.max_passes == 0 || passes < parameters.max_passes)) {
+    report.observer().pass_started(static_cast<int>(passes), roof_in_play);
+    ++passes;
+    const std::vector<PlaneCandidate> peaks =
+        hough_peaks(triangulation, parameters.angle_resolution, parameters.distance_resolution,
+                    std::max<std::size_t>(parameters.peak_candidates, 1), parameters.hough_voters);
+    PlaneRegion best;
+    std::size_t best_score = 0;
+    for (const PlaneCandidate& peak : peaks) {
+      PlaneRegion region = grow_plane_region(triangulation, candidate_points(triangulation, peak),
+                                             parameters.plane_tolerance, parameters.regrow_rounds);
+      // A face holds about two thirds of its points within one noise width
+      // (plane_tolerance / 3) of its plane; a cap or slab across several
+      // faces, whose points spread over the whole tolerance, far fewer.
+      const std::size_t score = points_within(region, parameters.plane_tolerance / 3.0);
+      if (score > best_score || (score == best_score && region.points.size() > best.points.size())) {
+        best_score = score;
+        best = std::move(region);
+      }
+    }
+    report.log_line("pass ", passes, ": ", peaks.size(), " peaks judged, the best region has ", best.points.size(),
+                    " points");
+    if (best.points.size() < smallest) break;
+    roof_in_play -= best.points.size();
+    clear_is_roof(triangulation, best.points);
+    regions.push_back(std::move(best));
+  }
+
+  if (parameters.reassign_rounds > 0) {
+    const std::size_t moved = reassign_points(triangulation, regions, parameters.plane_tolerance,
+                                              parameters.height_noise, parameters.smoothness,
+                                              parameters.reassign_rounds);
+    report.log_line("moved ", moved, " points to the neighbouring segment they fit best");
+  }
+  if (parameters.merge_rms > 0.0) {
+    const std::size_t merged = merge_coplanar_regions(triangulation, regions, parameters.merge_rms);
+    report.log_line("merged ", merged, " pairs of segments on one plane");
+  }
+  if (parameters.min_segment_points > 0) {
+    const std::size_t dropped = drop_fragments(triangulation, regions, parameters.min_segment_points,
+                                               parameters.plane_tolerance);
+    report.log_line("dropped ", dropped, " fragments");
+  }
+
+  for (std::size_t r = 0; r < regions.size(); ++r)
+    for (const Vertex_handle& v : regions[r].points) {
+      v->info().set_cluster_id(static_cast<int>(r));
+      v->info().set_is_roof(false);
+    }
+  for (std::size_t r = 0; r < regions.size(); ++r) {
+    const VertexList& region = regions[r].points;
+    VertexList border = detect_border(region, triangulation);
+    PassExtras extra;
+    RoofSegment segment(region);
+    extra.fit = fit_plane(region, report);
+    segment.set_plane(plane_params_from_fit(extra.fit));
+    if (!border.empty()) extra.outline = order_outline(border, triangulation, report);
+    segment.set_outline(extra.outline);
+    for (const Vertex_handle& v : border) v->info().set_border_mark(0);
+    for (const Vertex_handle& v : extra.outline) v->info().set_border_mark(0);
+    if (!extra.outline.empty())
+      extra.corners = simplify_outer_border(extra.outline, parameters.simplify_tolerance, report);
+    segments.push_back(std::move(segment));
+    extras.push_back(std::move(extra));
+  }
+  return passes;
+}
+
+}  // namespace roofplanes

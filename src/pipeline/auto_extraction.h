@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include "observer/report.h"
+#include "pipeline/parameters.h"
+#include "pipeline/pass_extras.h"
+#include "points/point_cloud.h"
+#include "segments/roof_segment.h"
+
+namespace roofplanes {
+
+// The auto method's search, in place of the seed loop. Pass by pass, judges
+// the best peak_candidates Hough peaks among the free roof points by the
+// region each gives (grow_plane_region with plane_tolerance and
+// regrow_rounds) and takes the one with most points within a third of
+// plane_tolerance of its plane (ties: the larger), until that is smaller than
+// min_segment_points (at least 3) or max_passes is reached. Then settles the
+// points where regions meet (reassign_rounds > 0, reassign_points), merges
+// neighbouring regions on one plane (merge_rms > 0), drops fragments
+// (min_segment_points > 0), and makes one segment per region: its points
+// labelled with its index, its plane, its outline walked and simplified.
+// Segments and extras are appended in region order; taken points lose
+// is_roof. Reports pass starts and one log line per pass through report.
+// Returns the number of passes started.
+std::size_t extract_segments_auto(PointCloud& cloud, const Parameters& parameters, RoofSegmentList& segments,
+                                  std::vector<PassExtras>& extras, Report& report);
+
+}  // namespace roofplanes

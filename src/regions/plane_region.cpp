@@ -1,0 +1,97 @@
+#include "regions/plane_region.h"
+
+#include <cmath>
+#include <vector>
+
+#include "points/face_ring.h"
+
+namespace roofplanes {
+namespace {
+
+std::size_t index_of(Vertex_handle v) { return static_cast<std::size_t>(v->info().position()); }
+
+// Every point of `from` within tolerance of the plane.
+VertexList near_plane(const VertexList& from, const HeightPlane& plane, double tolerance) {
+  VertexList kept;
+  for (const Vertex_handle& v : from)
+    if (std::fabs(height_residual(plane, v->point())) <= tolerance) kept.push_back(v);
+  return kept;
+}
+
+// The cluster of member points reached from seed through triangles of three
+// members; marks them in reached.
+VertexList cluster_from(const PointTriangulation& triangulation, Vertex_handle seed, const std::vector<char>& member,
+                        std::vector<char>& reached) {
+  VertexList cluster{seed};
+  reached[index_of(seed)] = 1;
+  for (std::size_t k = 0; k < cluster.size(); ++k) {
+    for_each_face_around(triangulation, cluster[k], [&](Face_handle f, Vertex_handle c, Vertex_handle e) {
+      if (triangulation.is_infinite(f)) return;
+      if (!member[index_of(c)] || !member[index_of(e)]) return;
+      for (const Vertex_handle& w : {c, e}) {
+        if (reached[index_of(w)]) continue;
+        reached[index_of(w)] = 1;
+        cluster.push_back(w);
+      }
+    });
+  }
+  return cluster;
+}
+
+}  // namespace
+
+VertexList largest_connected_cluster(const PointTriangulation& triangulation, const VertexList& seeds,
+                                     const std::vector<char>& member) {
+  std::vector<char> reached(member.size(), 0);
+  VertexList best;
+  for (const Vertex_handle& seed : seeds) {
+    if (!member[index_of(seed)] || reached[index_of(seed)]) continue;
+    VertexList cluster = cluster_from(triangulation, seed, member, reached);
+    if (cluster.size() > best.size()) best = std::move(cluster);
+  }
+  return best;
+}
+
+PlaneRegion grow_plane_region(const PointTriangulation& triangulation, const VertexList& candidates,
+                              double tolerance, std::size_t regrow_rounds) {
+  PlaneRegion region;
+  HeightPlane plane = fit_height_plane(candidates);
+  if (!plane.valid) return region;
+  VertexList kept = near_plane(candidates, plane, tolerance);
+  plane = fit_height_plane(kept);
+  if (!plane.valid) return region;
+  kept = near_plane(candidates, plane, tolerance);
+
+  std::vector<char> member(triangulation.number_of_vertices(), 0);
+  for (const Vertex_handle& v : kept) member[index_of(v)] = 1;
+  VertexList points = largest_connected_cluster(triangulation, kept, member);
+
+  VertexList roof;
+  if (regrow_rounds > 0)
+    for (auto v = triangulation.finite_vertices_begin(); v != triangulation.finite_vertices_end(); ++v)
+      if (v->info().is_roof()) roof.push_back(v);
+  for (std::size_t round = 0; round < regrow_rounds && points.size() >= 3; ++round) {
+    plane = fit_height_plane(points);
+    if (!plane.valid) break;
+    std::fill(member.begin(), member.end(), 0);
+    for (const Vertex_handle& v : near_plane(roof, plane, tolerance)) member[index_of(v)] = 1;
+    // The region's points still on the plane seed the new region, all of them
+    // into one cluster where they connect.
+    std::vector<char> reached(member.size(), 0);
+    VertexList grown;
+    for (const Vertex_handle& seed : points) {
+      if (!member[index_of(seed)] || reached[index_of(seed)]) continue;
+      VertexList cluster = cluster_from(triangulation, seed, member, reached);
+      if (cluster.size() > grown.size()) grown = std::move(cluster);
+    }
+    const bool same = grown.size() == points.size();
+    points = std::move(grown);
+    if (same) break;
+  }
+  region.plane = fit_height_plane(points);
+  region.points = std::move(points);
+  if (!region.plane.valid) region.points.clear();
+  return region;
+}
+
+}  // namespace roofplanes
