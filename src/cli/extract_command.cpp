@@ -1,13 +1,16 @@
 #include "cli/extract_command.h"
 
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <stdexcept>
 
 #include "cli/file_observer.h"
 #include "cli/input_messages.h"
 #include "cli/parameter_options.h"
+#include "io/las_reader.h"
 #include "io/point_file.h"
 #include "io/roof_list.h"
 #include "roofplanes.h"
@@ -28,6 +31,8 @@ CLI::App* add_extract_command(CLI::App& app, ExtractOptions& options) {
                     "also write execution_log.txt and the inspection scenes (VRML) into the output folder")
       ->needs(command->get_option("--output"));
   command->add_flag("-v,--verbose", options.verbose, "print the run's progress text");
+  command->add_option("--roof-class", options.roof_class, "LAS input: class of the roof points")
+      ->check(CLI::Range(0, 255))->capture_default_str();
   add_parameter_options(*command, options.parameters);
   return command;
 }
@@ -40,7 +45,25 @@ int input_error(const std::string& message) {
 }
 
 // The building as the command reads it, or the one-line message that stops it.
+// A LAS file (by its signature, or a .las or .laz name) gives every point it
+// holds, those of the roof class as roof points.
 std::string read_building(const ExtractOptions& options, BuildingInput& input) {
+  char signature[4] = {};
+  std::ifstream(options.points, std::ios::binary).read(signature, 4);
+  std::string ending = fs::path(options.points).extension().string();
+  for (char& c : ending) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (std::string_view(signature, 4) == "LASF" || ending == ".las" || ending == ".laz") {
+    if (!options.roof.empty()) return "--roof names roof points of a text point file; a LAS file has --roof-class";
+    try {
+      for (const LasPoint& p : read_las(options.points).points) {
+        input.points.push_back({p.x, p.y, p.z});
+        input.roof.push_back(p.classification == options.roof_class);
+      }
+    } catch (const std::runtime_error& error) {
+      return error.what();
+    }
+    return {};
+  }
   const PointFile points = read_point_file(options.points);
   if (std::string message = point_file_message(options.points, points); !message.empty()) return message;
   input.points = points.points;

@@ -10,11 +10,12 @@ namespace roofplanes {
 
 // What `roofplanes extract` was asked to do.
 struct ExtractOptions {
-  std::string points;  // text point file, "x y z" records
+  std::string points;  // text point file, "x y z" records, or a LAS file
   std::string roof;    // roof list of 0-based positions; empty: every point is a roof point
   std::string output;  // output folder; empty: nothing is written
   bool scenes = false;   // the log and the inspection scenes into the output folder
   bool verbose = false;  // the run's progress text on standard output
+  int roof_class = 6;    // LAS input: class of the roof points
   Parameters parameters;
 };
 
