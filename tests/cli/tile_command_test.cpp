@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <map>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -51,14 +50,9 @@ TEST(tile_command, SampleTileGivesTwoBuildingsInEveryOutput) {
 
   // A narrow strip with one segment too small to draw, and the large roof with two faces.
   EXPECT_EQ(segments_by_building("out/tile.city.json"), (std::map<std::string, int>{{"b1", 1}, {"b2", 2}}));
-  const std::string city = read_text("out/tile.city.json");
-  std::istringstream lines(read_text("out/tile.city.jsonl"));
-  std::vector<std::string> documents{city};
-  for (std::string line; std::getline(lines, line);) documents.push_back(line);
-  ASSERT_EQ(documents.size(), 4u);  // the document, the sequence's header and two features
-  EXPECT_EQ(nlohmann::json::parse(documents[1])["type"], "CityJSON");
-  EXPECT_EQ(nlohmann::json::parse(documents[3])["id"], "b2");
-  EXPECT_EQ(testing::cityjson_schema_errors({city, documents[1]}), "");
+  const std::string city = read_text("out/tile.city.json"), sequence = read_text("out/tile.city.jsonl");
+  EXPECT_EQ(std::count(sequence.begin(), sequence.end(), '\n'), 3);  // the header and two features
+  EXPECT_EQ(testing::cityjson_schema_errors({city, sequence.substr(0, sequence.find('\n'))}), "");
 
   const testing::PlyFile ply = testing::read_ply(read_text("out/points.ply"));
   ASSERT_EQ(ply.vertex_count, 14408u);
@@ -71,7 +65,6 @@ TEST(tile_command, SampleTileGivesTwoBuildingsInEveryOutput) {
       EXPECT_EQ(building[i], segment[i] == 1 ? 1 : 2);
     }
   }
-  EXPECT_EQ(read_text("out/tile.svg").rfind("<?xml", 0), 0u);
 }
 
 TEST(tile_command, GeneratedTileEveryHouseOnceEveryFaceFoundAnyJobs) {
@@ -130,15 +123,11 @@ TEST(tile_command, InputErrorsStopBeforeAnythingIsWritten) {
   ScratchDirectory scratch;
   const std::string sample = read_text(sample_tile);
   testing::write_text("truncated.las", sample.substr(0, sample.size() - 100));
-  testing::write_text("tile.laz", sample);
   testing::write_text("a_file", "");
   const char* const cases[] = {
       "tile missing.las -o out",
       "tile truncated.las -o out",
-      "tile tile.laz -o out",
       "tile '" ROOFPLANES_SOURCE_DIR "/tests/data/sample_c.las' -o out --building-gap 0",
-      "tile '" ROOFPLANES_SOURCE_DIR "/tests/data/sample_c.las' -o out --margin -1",
-      "tile '" ROOFPLANES_SOURCE_DIR "/tests/data/sample_c.las' -o out --jobs -1",
       "tile '" ROOFPLANES_SOURCE_DIR "/tests/data/sample_c.las' -o out --distance-resolution 0",
       "tile '" ROOFPLANES_SOURCE_DIR "/tests/data/sample_c.las' -o a_file/out",
   };
