@@ -1,6 +1,7 @@
 #include "tiles/find_buildings.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <numeric>
 #include <stdexcept>
@@ -37,6 +38,12 @@ struct Cell {
   std::size_t begin = 0, end = 0;  // its roof points: positions in the sorted list
 };
 
+// Shortest text that reads back as value: 1e-300, not 0.000000.
+std::string number_text(double value) {
+  char text[32];
+  return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
+}
+
 std::uint64_t cell_key(std::uint64_t ix, std::uint64_t iy) { return ix << 32 | iy; }
 
 // Clusters of the roof points as lists of tile indices, each ascending, ordered
@@ -51,7 +58,7 @@ std::vector<std::vector<std::size_t>> roof_clusters(const std::vector<Point>& po
   }
   const double cell = gap * cell_per_gap;
   if (!((max_x - min_x) / cell < largest_cell_index) || !((max_y - min_y) / cell < largest_cell_index))
-    throw std::invalid_argument("the roof points spread too far for a building gap of " + std::to_string(gap) + " m");
+    throw std::invalid_argument("the roof points spread too far for a building gap of " + number_text(gap) + " m");
 
   // Roof positions sorted by cell, so that every cell is one run.
   std::vector<std::uint64_t> key(roof.size());
@@ -130,8 +137,14 @@ void gather_inputs(const std::vector<Point>& points, std::vector<FoundBuilding>&
   const double extent = std::max(max_x - min_x, max_y - min_y);
   double cell = std::max(sides / (2.0 * buildings.size()), extent / box_grid_cells);
   if (!(cell > 0.0)) cell = 1.0;
-  const auto column = [&](double x) { return std::min<std::size_t>(static_cast<std::size_t>((x - min_x) / cell), box_grid_cells - 1); };
-  const auto row = [&](double y) { return std::min<std::size_t>(static_cast<std::size_t>((y - min_y) / cell), box_grid_cells - 1); };
+  // Offsets past the grid, or that are no number (boxes grown to overflow), fall into the last cell.
+  const auto slot = [&](double offset) -> std::size_t {
+    const double t = offset / cell;
+    if (!(t < box_grid_cells - 1.0)) return static_cast<std::size_t>(box_grid_cells) - 1;
+    return t > 0.0 ? static_cast<std::size_t>(t) : 0;
+  };
+  const auto column = [&](double x) { return slot(x - min_x); };
+  const auto row = [&](double y) { return slot(y - min_y); };
   const std::size_t columns = column(max_x) + 1, rows = row(max_y) + 1;
 
   // The boxes of every cell, ascending, as one list with offsets: first count, then fill.
@@ -163,9 +176,9 @@ void gather_inputs(const std::vector<Point>& points, std::vector<FoundBuilding>&
 
 std::string check_building_finder_options(const BuildingFinderOptions& options) {
   if (!(options.building_gap > 0.0) || !std::isfinite(options.building_gap))
-    return "the building gap must be a positive number of metres, not " + std::to_string(options.building_gap);
+    return "the building gap must be a positive number of metres, not " + number_text(options.building_gap);
   if (!(options.margin >= 0.0) || !std::isfinite(options.margin))
-    return "the margin must be a number of metres of at least 0, not " + std::to_string(options.margin);
+    return "the margin must be a number of metres of at least 0, not " + number_text(options.margin);
   if (options.min_building_points == 0) return "the smallest building must have at least 1 point";
   return {};
 }
