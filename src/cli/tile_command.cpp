@@ -8,6 +8,8 @@
 #include <iostream>
 #include <stdexcept>
 
+#include <tbb/task_arena.h>
+
 #include "cli/parameter_options.h"
 #include "cli/tile_outputs.h"
 #include "io/las_reader.h"
@@ -126,7 +128,9 @@ int run_tile(const TileOptions& options) {
     status = 1;
   }
   try {
-    write_tile_outputs(options.output, points, found, buildings);
+    tbb::task_arena(options.jobs > 0 ? options.jobs : tbb::task_arena::automatic).execute([&] {
+      write_tile_outputs(options.output, points, found, buildings);
+    });
   } catch (const std::runtime_error& failure) {
     std::cerr << "roofplanes: " << failure.what() << '\n';
     status = 1;

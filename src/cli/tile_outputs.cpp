@@ -1,5 +1,7 @@
 #include "cli/tile_outputs.h"
 
+#include <tbb/parallel_invoke.h>
+
 #include "io/cityjson_writer.h"
 #include "io/ply_writer.h"
 #include "io/svg_writer.h"
@@ -19,12 +21,7 @@ void write_tile_outputs(const std::filesystem::path& folder, const std::vector<P
     city.back().roof_points = b.roof_points;
     views.push_back({&b.shown, &b.result});
   }
-  write_cityjson_file(folder / "tile.city.json", city, transform);
-  write_cityjson_sequence_file(folder / "tile.city.jsonl", city, transform);
-
   const TileLabels labels = tile_labels(points.size(), found, buildings);
-  write_labelled_ply_file(folder / "points.ply", points, labels.segment, labels.roof, ROOFPLANES_VERSION,
-                          &labels.building);
 
   // The view thins its grey dots anyway; thinning them here first spares a
   // copy of every point of a large tile.
@@ -36,7 +33,17 @@ void write_tile_outputs(const std::filesystem::path& folder, const std::vector<P
   std::vector<Point> background;
   for (std::size_t i = 0, n = 0; i < points.size(); ++i)
     if (labels.segment[i] == 0 && n++ % step == 0) background.push_back(points[i]);
-  write_svg_top_view_file(folder / "tile.svg", background, views, view_options);
+
+  // The files side by side, on the threads of the caller's arena: writing is
+  // the largest part of a tile run that its buildings' threads do not share.
+  tbb::parallel_invoke(
+      [&] { write_labelled_ply_file(folder / "points.ply", points, labels.segment, labels.roof, ROOFPLANES_VERSION,
+                                    &labels.building); },
+      [&] { write_svg_top_view_file(folder / "tile.svg", background, views, view_options); },
+      [&] {
+        write_cityjson_file(folder / "tile.city.json", city, transform);
+        write_cityjson_sequence_file(folder / "tile.city.jsonl", city, transform);
+      });
 }
 
 }  // namespace roofplanes

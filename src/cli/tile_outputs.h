@@ -17,7 +17,9 @@ namespace roofplanes {
 // points are the tile's points, found the finder's buildings and buildings
 // their results in the same order; buildings whose extraction failed are left
 // out. Every building's attributes count its whole input, not only the
-// records its segments name. Throws std::runtime_error("<file>: <what failed>").
+// records its segments name. The files are written side by side on the
+// threads of the calling task arena. Throws std::runtime_error("<file>: <what
+// failed>").
 void write_tile_outputs(const std::filesystem::path& folder, const std::vector<Point>& points,
                         const std::vector<FoundBuilding>& found, const std::vector<TileBuilding>& buildings);
 

@@ -119,7 +119,7 @@ TEST(tile_command, GeneratedTileEveryHouseOnceEveryFaceFoundAnyJobs) {
   }
 }
 
-TEST(tile_command, InputErrorsStopBeforeAnythingIsWritten) {
+TEST(tile_command, InputErrorsStopBeforeAnythingIsWrittenOutputErrorsDoNot) {
   ScratchDirectory scratch;
   const std::string sample = read_text(sample_tile);
   testing::write_text("truncated.las", sample.substr(0, sample.size() - 100));
@@ -139,6 +139,12 @@ TEST(tile_command, InputErrorsStopBeforeAnythingIsWritten) {
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
     EXPECT_FALSE(fs::exists("out"));
   }
+  // An output that cannot be written is no input error: the others are written, exit status 1.
+  fs::create_directories("blocked/points.ply");
+  const testing::ProgramResult run = run_roofplanes("tile '" + sample_tile + "' -o blocked", scratch.path());
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("blocked/points.ply"), std::string::npos) << run.err;
+  EXPECT_TRUE(fs::is_regular_file("blocked/tile.city.json") && fs::is_regular_file("blocked/tile.svg"));
 }
 
 }  // namespace
