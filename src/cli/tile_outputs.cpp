@@ -1,5 +1,8 @@
 #include "cli/tile_outputs.h"
 
+#include <stdexcept>
+#include <string>
+
 #include <tbb/parallel_invoke.h>
 
 #include "io/cityjson_writer.h"
@@ -36,14 +39,34 @@ void write_tile_outputs(const std::filesystem::path& folder, const std::vector<P
 
   // The files side by side, on the threads of the caller's arena: writing is
   // the largest part of a tile run that its buildings' threads do not share.
-  tbb::parallel_invoke(
-      [&] { write_labelled_ply_file(folder / "points.ply", points, labels.segment, labels.roof, ROOFPLANES_VERSION,
-                                    &labels.building); },
-      [&] { write_svg_top_view_file(folder / "tile.svg", background, views, view_options); },
-      [&] {
-        write_cityjson_file(folder / "tile.city.json", city, transform);
-        write_cityjson_sequence_file(folder / "tile.city.jsonl", city, transform);
-      });
+  // Each catches its own failure, so one file that fails stops no other.
+  std::string failed[3];
+  const auto guarded = [](std::string& failure, const auto& write) {
+    return [&failure, &write] {
+      try {
+        write();
+      } catch (const std::runtime_error& error) {
+        failure = error.what();
+      }
+    };
+  };
+  const auto ply = [&] {
+    write_labelled_ply_file(folder / "points.ply", points, labels.segment, labels.roof, ROOFPLANES_VERSION,
+                            &labels.building);
+  };
+  const auto svg = [&] { write_svg_top_view_file(folder / "tile.svg", background, views, view_options); };
+  const auto city_json = [&] {
+    write_cityjson_file(folder / "tile.city.json", city, transform);
+    write_cityjson_sequence_file(folder / "tile.city.jsonl", city, transform);
+  };
+  tbb::parallel_invoke(guarded(failed[0], city_json), guarded(failed[1], ply), guarded(failed[2], svg));
+  std::string message;
+  for (const std::string& failure : failed) {
+    if (failure.empty()) continue;
+    if (!message.empty()) message += "; ";
+    message += failure;
+  }
+  if (!message.empty()) throw std::runtime_error(message);
 }
 
 }  // namespace roofplanes

@@ -18,8 +18,9 @@ namespace roofplanes {
 // their results in the same order; buildings whose extraction failed are left
 // out. Every building's attributes count its whole input, not only the
 // records its segments name. The files are written side by side on the
-// threads of the calling task arena. Throws std::runtime_error("<file>: <what
-// failed>").
+// threads of the calling task arena; one that fails keeps no other from being
+// written. Throws std::runtime_error("<file>: <what failed>"), the failures
+// of several files joined by "; ".
 void write_tile_outputs(const std::filesystem::path& folder, const std::vector<Point>& points,
                         const std::vector<FoundBuilding>& found, const std::vector<TileBuilding>& buildings);
 
