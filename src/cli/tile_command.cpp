@@ -67,7 +67,7 @@ struct ProgressLine {
     if (!terminal || (now - shown < std::chrono::milliseconds(200) && p.buildings_done < p.buildings)) return;
     shown = now;
     const double elapsed = seconds_since(start);
-    std::fprintf(stderr, "\rbuildings %zu of %zu, %.0f points/s\033[K", p.buildings_done, p.buildings,
+    std::fprintf(stderr, "\rbuildings %zu of %zu, %.0f of their points/s\033[K", p.buildings_done, p.buildings,
                  elapsed > 0.0 ? p.points_done / elapsed : 0.0);
     std::fflush(stderr);
     visible = true;
