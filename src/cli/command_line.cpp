@@ -7,6 +7,7 @@
 
 #include "cli/extract_command.h"
 #include "cli/faithful_run.h"
+#include "cli/tile_command.h"
 
 namespace roofplanes {
 
@@ -22,6 +23,8 @@ int parse_and_run(int argc, char** argv) {
   app.require_subcommand(1);
   ExtractOptions extract;
   CLI::App* extract_command = add_extract_command(app, extract);
+  TileOptions tile;
+  CLI::App* tile_command = add_tile_command(app, tile);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
@@ -30,6 +33,7 @@ int parse_and_run(int argc, char** argv) {
     return 2;
   }
   if (extract_command->parsed()) return run_extract(extract);
+  if (tile_command->parsed()) return run_tile(tile);
   return 2;
 }
 

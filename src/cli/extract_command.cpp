@@ -1,7 +1,9 @@
 #include "cli/extract_command.h"
 
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <stdexcept>
 #include <utility>
@@ -9,6 +11,7 @@
 #include "cli/file_observer.h"
 #include "cli/input_messages.h"
 #include "cli/parameter_options.h"
+#include "io/las_reader.h"
 #include "io/point_file.h"
 #include "io/roof_list.h"
 #include "roofplanes.h"
@@ -37,6 +40,8 @@ CLI::App* add_extract_command(CLI::App& app, ExtractOptions& options) {
       ->capture_default_str();
   command->add_flag("--print-parameters", options.print_parameters,
                     "print the values the run used, one \"name value\" line each, before the summary");
+  command->add_option("--roof-class", options.roof_class, "LAS input: class of the roof points")
+      ->check(CLI::Range(0, 255))->capture_default_str();
   add_parameter_options(*command, options.parameters);
   command->callback([&options, command] { options.given = given_parameter_options(*command); });
   return command;
@@ -50,7 +55,25 @@ int input_error(const std::string& message) {
 }
 
 // The building as the command reads it, or the one-line message that stops it.
+// A LAS file (by its signature, or a .las or .laz name) gives every point it
+// holds, those of the roof class as roof points.
 std::string read_building(const ExtractOptions& options, BuildingInput& input) {
+  char signature[4] = {};
+  std::ifstream(options.points, std::ios::binary).read(signature, 4);
+  std::string ending = fs::path(options.points).extension().string();
+  for (char& c : ending) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (std::string_view(signature, 4) == "LASF" || ending == ".las" || ending == ".laz") {
+    if (!options.roof.empty()) return "--roof names roof points of a text point file; a LAS file has --roof-class";
+    try {
+      for (const LasPoint& p : read_las(options.points).points) {
+        input.points.push_back({p.x, p.y, p.z});
+        input.roof.push_back(p.classification == options.roof_class);
+      }
+    } catch (const std::runtime_error& error) {
+      return error.what();
+    }
+    return {};
+  }
   PointFile points = read_point_file(options.points);
   if (std::string message = point_file_message(options.points, points); !message.empty()) return message;
   input.points = std::move(points.points);

@@ -12,7 +12,7 @@ namespace roofplanes {
 
 // What `roofplanes extract` was asked to do.
 struct ExtractOptions {
-  std::string points;  // text point file, "x y z" records
+  std::string points;  // text point file, "x y z" records, or a LAS file
   std::string roof;    // roof list of 0-based positions; empty: every point is a roof point
   std::string output;  // output folder; empty: nothing is written
   bool scenes = false;   // the log and the inspection scenes into the output folder
@@ -22,6 +22,7 @@ struct ExtractOptions {
   bool print_parameters = false;  // print the values the run used, one "name value" line each
   Parameters parameters;          // the parameter options' values
   std::vector<std::string> given;  // the parameter options given on the command line: these override the preset
+  int roof_class = 6;               // LAS input: class of the roof points
 };
 
 // Adds the extract command and its options to app; returns the command.

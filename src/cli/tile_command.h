@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+
+#include <CLI/CLI.hpp>
+
+#include "pipeline/parameters.h"
+#include "tiles/find_buildings.h"
+
+namespace roofplanes {
+
+// What `roofplanes tile` was asked to do.
+struct TileOptions {
+  std::string las;     // the tile: an uncompressed LAS file
+  std::string output;  // output folder, created when missing
+  int jobs = 0;        // threads; 0: one per core
+  int roof_class = 6;  // class of the roof points (ASPRS 6: building)
+  BuildingFinderOptions finder;
+  Parameters parameters;
+};
+
+// Adds the tile command and its options to app; returns the command.
+CLI::App* add_tile_command(CLI::App& app, TileOptions& options);
+
+// Runs it: reads the tile, finds its buildings, extracts them in parallel and
+// writes the tile's outputs, then prints a summary. Returns 0 on success; 1
+// when a building's extraction failed (each is named on standard error and
+// left out, the rest are written) or an output file could not be written; 2 on
+// a usage or input error, after one line on standard error, nothing written.
+int run_tile(const TileOptions& options);
+
+}  // namespace roofplanes

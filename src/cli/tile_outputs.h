@@ -1,0 +1,27 @@
+#pragma once
+
+#include <filesystem>
+#include <vector>
+
+#include "observer/extraction_observer.h"
+#include "tiles/extract_tile.h"
+#include "tiles/find_buildings.h"
+
+namespace roofplanes {
+
+// Writes what `roofplanes tile` gives into folder, which must exist:
+//   tile.city.json   one CityJSON document, one Building per building written
+//   tile.city.jsonl  the same as a text sequence, one CityJSONFeature a line
+//   points.ply       every point of the tile with its tile labels (tile_labels)
+//   tile.svg         the top view of the whole tile
+// points are the tile's points, found the finder's buildings and buildings
+// their results in the same order; buildings whose extraction failed are left
+// out. Every building's attributes count its whole input, not only the
+// records its segments name. The files are written side by side on the
+// threads of the calling task arena; one that fails keeps no other from being
+// written. Throws std::runtime_error("<file>: <what failed>"), the failures
+// of several files joined by "; ".
+void write_tile_outputs(const std::filesystem::path& folder, const std::vector<Point>& points,
+                        const std::vector<FoundBuilding>& found, const std::vector<TileBuilding>& buildings);
+
+}  // namespace roofplanes

@@ -1,0 +1,95 @@
+#include "tiles/extract_tile.h"
+
+#include <stdexcept>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "roofplanes.h"
+#include "support/generated_tile.h"
+#include "tiles/tile_labels.h"
+
+namespace {
+
+using namespace roofplanes;
+using roofplanes::testing::small_tile_options;
+using roofplanes::testing::tile_points;
+using roofplanes::testing::TilePoints;
+using Indices = std::vector<std::size_t>;
+
+// Tile indices of a list of the building's own record indices.
+Indices in_tile(const Indices& records, const Indices& tile_index) {
+  Indices result;
+  for (std::size_t r : records) result.push_back(tile_index.at(r));
+  return result;
+}
+
+TEST(extract_tile, FailuresLeftOutResultsOnTileIndicesInBuildingOrder) {
+  const TilePoints tile = tile_points(small_tile_options());
+  const std::vector<FoundBuilding> found = find_buildings(tile.points, tile.roof);
+  ASSERT_EQ(found.size(), 6u);
+  // The second building fails; the extractor knows it by its input's size, which no other shares.
+  for (std::size_t k : {0, 2, 3, 4, 5}) ASSERT_NE(found[k].input.size(), found[1].input.size());
+  const BuildingExtractor extract = [&](const BuildingInput& input) {
+    if (input.points.size() == found[1].input.size()) throw std::runtime_error("no roof here");
+    return extract_roof_planes(input);
+  };
+  std::size_t calls = 0;
+  const std::vector<TileBuilding> done = extract_tile(tile.points, found, extract, 2, [&](const TileProgress& p) {
+    EXPECT_EQ(p.buildings_done, ++calls);
+    EXPECT_EQ(p.buildings, found.size());
+  });
+  EXPECT_EQ(calls, found.size());
+  EXPECT_EQ(done[1].error, "no roof here");
+  EXPECT_TRUE(done[1].result.segments.empty() && done[1].tile_index.empty());
+
+  const char* const ids[] = {"b1", "b2", "b3", "b4", "b5", "b6"};
+  for (std::size_t k : {0, 2, 3, 4, 5}) {
+    SCOPED_TRACE(k);
+    const TileBuilding& b = done[k];
+    EXPECT_EQ(b.id, ids[k]);
+    EXPECT_EQ(b.points, found[k].input.size());
+    EXPECT_EQ(b.roof_points, found[k].roof.size());
+    // The kept records tell the same as a run of the building on its own.
+    const Result direct = extract_roof_planes(building_input(tile.points, found[k]));
+    ASSERT_EQ(b.result.segments.size(), direct.segments.size());
+    EXPECT_GE(direct.segments.size(), 2u);
+    for (std::size_t s = 0; s < direct.segments.size(); ++s) {
+      const Segment &kept = b.result.segments[s], &full = direct.segments[s];
+      EXPECT_EQ(in_tile(kept.points, b.tile_index), in_tile(full.points, found[k].input));
+      EXPECT_EQ(in_tile(kept.corners, b.tile_index), in_tile(full.corners, found[k].input));
+      EXPECT_EQ(in_tile(kept.refined_outline, b.tile_index), in_tile(full.refined_outline, found[k].input));
+    }
+    for (std::size_t r = 0; r < b.tile_index.size(); ++r) EXPECT_EQ(b.shown.points[r], tile.points[b.tile_index[r]]);
+  }
+}
+
+TileBuilding succeeded(const char* id, Indices tile_index, std::vector<int> labels, std::size_t segments) {
+  TileBuilding b;
+  b.id = id;
+  b.tile_index = std::move(tile_index);
+  b.result.labels = std::move(labels);
+  b.result.segments.resize(segments);
+  return b;
+}
+
+TEST(tile_labels, OwnersOfSharedPointsAndTileWideSegmentNumbers) {
+  // b1's box holds points 0-4 and its roof 1, 2; b2 (failed) holds 7 and 8;
+  // b3's box holds 2, 3, 5, 6, its roof 5. Point 9 lies in no box.
+  std::vector<FoundBuilding> found(3);
+  found[0].roof = {1, 2}, found[0].input = {0, 1, 2, 3, 4};
+  found[1].roof = {8}, found[1].input = {7, 8};
+  found[2].roof = {5}, found[2].input = {2, 3, 5, 6};
+  TileBuilding failed;
+  failed.id = "b2", failed.error = "no roof here";
+  const std::vector<TileBuilding> buildings{succeeded("b1", {1, 2}, {2, 1}, 2), failed,
+                                            succeeded("b3", {5, 6}, {1, 0}, 1)};
+  const TileLabels labels = tile_labels(10, found, buildings);
+  // 2 is b1's roof point inside b3's box: b1's; 3 is in both boxes, nobody's roof: no one's.
+  EXPECT_EQ(labels.building, (std::vector<int>{1, 1, 1, 0, 1, 3, 3, 0, 0, 0}));
+  EXPECT_EQ(labels.roof, (std::vector<std::uint8_t>{0, 1, 1, 0, 0, 1, 0, 0, 1, 0}));
+  // b3's segment 1 comes after b1's two.
+  EXPECT_EQ(labels.segment, (std::vector<int>{0, 2, 1, 0, 0, 3, 0, 0, 0, 0}));
+}
+
+}  // namespace
