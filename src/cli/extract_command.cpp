@@ -33,17 +33,11 @@ CLI::App* add_extract_command(CLI::App& app, ExtractOptions& options) {
       ->needs(command->get_option("--output"));
   add_result_file_options(*command, options.files);
   command->add_flag("-v,--verbose", options.verbose, "print the run's progress text");
-  command->add_option("--preset", options.preset,
-                      "seed: the seed constants; auto: constants derived from the building's own points "
-                      "(explicit parameter options still override them)")
-      ->check(CLI::IsMember({"seed", "auto"}))
-      ->capture_default_str();
   command->add_flag("--print-parameters", options.print_parameters,
                     "print the values the run used, one \"name value\" line each, before the summary");
   command->add_option("--roof-class", options.roof_class, "LAS input: class of the roof points")
       ->check(CLI::Range(0, 255))->capture_default_str();
-  add_parameter_options(*command, options.parameters);
-  command->callback([&options, command] { options.given = given_parameter_options(*command); });
+  add_parameter_choice(*command, options.constants);
   return command;
 }
 
@@ -109,12 +103,11 @@ void print_summary(const BuildingInput& input, const Result& result) {
 }  // namespace
 
 int run_extract(const ExtractOptions& options) {
-  if (const std::string problem = check_parameters(options.parameters); !problem.empty()) return input_error(problem);
+  if (const std::string problem = check_parameters(options.constants.parameters); !problem.empty())
+    return input_error(problem);
   BuildingInput input;
   if (const std::string message = read_building(options, input); !message.empty()) return input_error(message);
-  Parameters parameters =
-      override_parameters(preset_parameters(options.preset == "auto" ? Preset::automatic : Preset::seed, input),
-                          options.parameters, options.given);
+  const Parameters parameters = chosen_parameters(options.constants, input);
   if (const std::string problem = check_parameters(parameters); !problem.empty()) return input_error(problem);
   if (options.print_parameters) std::cout << format_parameters(parameters) << std::flush;
 

@@ -6,7 +6,7 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/result_files.h"
-#include "pipeline/parameters.h"
+#include "cli/parameter_options.h"
 
 namespace roofplanes {
 
@@ -18,10 +18,8 @@ struct ExtractOptions {
   bool scenes = false;   // the log and the inspection scenes into the output folder
   bool verbose = false;  // the run's progress text on standard output
   ResultFiles files;     // what goes into the output folder after the extraction
-  std::string preset = "seed";  // the constants' starting values: "seed" or "auto" (derived from the building)
   bool print_parameters = false;  // print the values the run used, one "name value" line each
-  Parameters parameters;          // the parameter options' values
-  std::vector<std::string> given;  // the parameter options given on the command line: these override the preset
+  ParameterChoice constants;       // the preset and the parameter options given on top of it
   int roof_class = 6;               // LAS input: class of the roof points
 };
 

@@ -61,4 +61,20 @@ Parameters override_parameters(Parameters base, const Parameters& given, const s
   return base;
 }
 
+void add_parameter_choice(CLI::App& command, ParameterChoice& choice) {
+  command
+      .add_option("--preset", choice.preset,
+                  "seed: the seed constants; auto: constants derived from each building's own points "
+                  "(explicit parameter options still override them)")
+      ->check(CLI::IsMember({"seed", "auto"}))
+      ->capture_default_str();
+  add_parameter_options(command, choice.parameters);
+  command.callback([&choice, &command] { choice.given = given_parameter_options(command); });
+}
+
+Parameters chosen_parameters(const ParameterChoice& choice, const BuildingInput& building) {
+  const Preset preset = choice.preset == "auto" ? Preset::automatic : Preset::seed;
+  return override_parameters(preset_parameters(preset, building), choice.parameters, choice.given);
+}
+
 }  // namespace roofplanes

@@ -5,6 +5,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "pipeline/building_input.h"
 #include "pipeline/parameters.h"
 
 namespace roofplanes {
@@ -21,5 +22,21 @@ std::vector<std::string> given_parameter_options(const CLI::App& command);
 // base with the value of every named parameter option taken from given: a
 // preset's values with the options a user gave on top. Unknown names are ignored.
 Parameters override_parameters(Parameters base, const Parameters& given, const std::vector<std::string>& names);
+
+// A command's choice of constants: a preset, and the parameter options given
+// on top of it.
+struct ParameterChoice {
+  std::string preset = "seed";     // "seed" or "auto" (derived from each building's points)
+  Parameters parameters;           // the parameter options' values
+  std::vector<std::string> given;  // the parameter options given on the command line
+};
+
+// Adds --preset and the parameter options to a command; once it is parsed,
+// choice.given names the options given.
+void add_parameter_choice(CLI::App& command, ParameterChoice& choice);
+
+// The constants for one building: the preset's values for it, then the
+// options given.
+Parameters chosen_parameters(const ParameterChoice& choice, const BuildingInput& building);
 
 }  // namespace roofplanes

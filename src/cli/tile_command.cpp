@@ -39,7 +39,7 @@ CLI::App* add_tile_command(CLI::App& app, TileOptions& options) {
   command->add_option("--margin", options.finder.margin,
                       "a building's input is every point within its roof's x, y bounds grown by this, metres")
       ->capture_default_str()->group(group);
-  add_parameter_options(*command, options.parameters);
+  add_parameter_choice(*command, options.constants);
   return command;
 }
 
@@ -82,7 +82,8 @@ struct ProgressLine {
 
 int run_tile(const TileOptions& options) {
   const Clock::time_point start = Clock::now();
-  if (const std::string problem = check_parameters(options.parameters); !problem.empty()) return input_error(problem);
+  if (const std::string problem = check_parameters(options.constants.parameters); !problem.empty())
+    return input_error(problem);
   if (const std::string problem = check_building_finder_options(options.finder); !problem.empty())
     return input_error(problem);
 
@@ -112,7 +113,7 @@ int run_tile(const TileOptions& options) {
 
   ProgressLine progress{start, start};
   const std::vector<TileBuilding> buildings = extract_tile(
-      points, found, [&](const BuildingInput& input) { return extract_roof_planes(input, options.parameters); },
+      points, found, [&](const BuildingInput& input) { return extract_roof_planes(input, chosen_parameters(options.constants, input)); },
       options.jobs, [&](const TileProgress& p) { progress.update(p); });
   progress.clear();
 

@@ -4,7 +4,7 @@
 
 #include <CLI/CLI.hpp>
 
-#include "pipeline/parameters.h"
+#include "cli/parameter_options.h"
 #include "tiles/find_buildings.h"
 
 namespace roofplanes {
@@ -16,7 +16,7 @@ struct TileOptions {
   int jobs = 0;        // threads; 0: one per core
   int roof_class = 6;  // class of the roof points (ASPRS 6: building)
   BuildingFinderOptions finder;
-  Parameters parameters;
+  ParameterChoice constants;  // the preset and the parameter options given on top of it
 };
 
 // Adds the tile command and its options to app; returns the command.

@@ -76,8 +76,9 @@ TEST(tile_command, GeneratedTileEveryHouseOnceEveryFaceFoundAnyJobs) {
   las.point_format = 6;
   las.offset[0] = 350000.0, las.offset[1] = 5800000.0;
   ASSERT_TRUE(building_generator::write_las(tile.tile.records, las, "town.las"));
-  // The seed constants find about a third of these faces; finer cells find them all.
-  const std::string parameters = " --angle-resolution 2 --distance-resolution 0.5 --blunder-sigma 0.2";
+  // The seed constants find about a third of these faces; the auto preset,
+  // derived per building, finds them all.
+  const std::string parameters = " --preset auto";
   for (const char* jobs : {"1", "2"}) {
     const testing::ProgramResult run =
         run_roofplanes("tile town.las -o jobs" + std::string(jobs) + " --jobs " + jobs + parameters, scratch.path());
