@@ -10,6 +10,9 @@
 // roof point); peak_bytes_per_roof_point, how far the heap in use rises above
 // its level at the call during hough_TDS, counted by this program's own
 // operator new and delete (the list returned is included).
+// ROOFPLANES_THREADS limits the threads (set 1 for the time per vote of one
+// core: the CPU time measured is the main thread's), ROOFPLANES_VOTE_KERNEL
+// (sse2, avx2) picks the vote loop.
 // BM_TriangulationOnly loads the same building without detecting anything: run
 // under /usr/bin/time -v, its maximum resident set is the baseline to subtract
 // from that of BM_HoughTDS at the same size.
@@ -25,6 +28,7 @@
 #include <vector>
 
 #include <benchmark/benchmark.h>
+#include <tbb/global_control.h>
 
 #include "building_generator.h"
 #include "io/point_file.h"
@@ -171,4 +175,13 @@ BENCHMARK(BM_TriangulationOnly)->Arg(10'000)->Arg(100'000)->Arg(1'000'000)->Iter
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  std::unique_ptr<tbb::global_control> threads;
+  if (const char* value = std::getenv("ROOFPLANES_THREADS"))
+    threads = std::make_unique<tbb::global_control>(tbb::global_control::max_allowed_parallelism,
+                                                    static_cast<std::size_t>(std::max(1, std::atoi(value))));
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -28,6 +28,10 @@ CLI::App* add_extract_command(CLI::App& app, ExtractOptions& options) {
                     "also write execution_log.txt and the inspection scenes (VRML) into the output folder")
       ->needs(command->get_option("--output"));
   command->add_flag("-v,--verbose", options.verbose, "print the run's progress text");
+  command->add_option("-j,--jobs", options.jobs,
+                      "threads for the plane search (default: ROOFPLANES_THREADS, else every core); "
+                      "the results are the same for any count")
+      ->check(CLI::Range(1, 1024));
   add_parameter_options(*command, options.parameters);
   return command;
 }

@@ -15,6 +15,7 @@ struct ExtractOptions {
   std::string output;  // output folder; empty: nothing is written
   bool scenes = false;   // the log and the inspection scenes into the output folder
   bool verbose = false;  // the run's progress text on standard output
+  std::size_t jobs = 0;  // threads of the plane search; 0: ROOFPLANES_THREADS, else every core
   Parameters parameters;
 };
 
