@@ -21,11 +21,11 @@ constexpr double pi = 3.141592653589793;
 // The largest distance of a point in play from the origin, exactly as
 // max_roof_distance computes it over the roof vertices (the same set, so the
 // same maximum), with its warning for each point at the origin.
-double max_distance_in_play(const HoughPointArrays& points, Report& report) {
+double max_distance_in_play(const VertexList& points, Report& report) {
   const Point3 origin(0.0, 0.0, 0.0);
   double largest = 0.0;
-  for (std::size_t p = 0; p < points.vertices.size(); ++p) {
-    const double distance = point_distance(origin, Point3(points.x[p], points.y[p], points.z[p]), report);
+  for (const Vertex_handle& v : points) {
+    const double distance = point_distance(origin, v->point(), report);
     if (distance > largest) largest = distance;
   }
   return largest;
@@ -58,17 +58,17 @@ GridPeak join_row_peaks(const std::vector<RowPeak>& rows) {
 
 // Counts of the whole grid, carried in the search while the grid stays the
 // same: only the votes of the points that left play are taken away.
-GridPeak whole_grid_peak(HoughSearch& search, const HoughPointArrays& left, const std::vector<HoughDirection>& directions,
+GridPeak whole_grid_peak(HoughSearch& search, const VertexList& left, const std::vector<HoughDirection>& directions,
                          const HoughDistanceLevels& levels, double max_distance, double angle_resolution,
                          double s_resolution) {
   const bool same_grid = search.counts_valid && search.counted_max_distance == max_distance &&
                          search.counted_angle_resolution == angle_resolution &&
                          search.counted_s_resolution == s_resolution;
   if (same_grid) {
-    vote_grid(left.view(), directions.data(), directions.size(), search.counts.data(), levels, true, search.kernel);
+    vote_grid(left, directions.data(), directions.size(), search.counts.data(), levels, true, search.kernel);
   } else {
     search.counts.assign(directions.size() * levels.count, 0);
-    vote_grid(search.in_play.view(), directions.data(), directions.size(), search.counts.data(), levels, false,
+    vote_grid(search.in_play, directions.data(), directions.size(), search.counts.data(), levels, false,
               search.kernel);
     search.counts_valid = true;
     search.counted_max_distance = max_distance;
@@ -89,6 +89,17 @@ GridPeak whole_grid_peak(HoughSearch& search, const HoughPointArrays& left, cons
 // grows with the number of s levels, not with directions times levels.
 GridPeak row_by_row_peak(const HoughSearch& search, const std::vector<HoughDirection>& directions,
                          const HoughDistanceLevels& levels) {
+  // Every direction passes over every point: their coordinates in arrays.
+  std::vector<double> x, y, z;
+  x.reserve(search.in_play.size());
+  y.reserve(search.in_play.size());
+  z.reserve(search.in_play.size());
+  for (const Vertex_handle& v : search.in_play) {
+    x.push_back(v->point().x());
+    y.push_back(v->point().y());
+    z.push_back(v->point().z());
+  }
+  const HoughPoints points{x.data(), y.data(), z.data(), search.in_play.size()};
   tbb::enumerable_thread_specific<std::vector<std::uint32_t>> row_of_thread;
   std::vector<RowPeak> rows(directions.size());
   tbb::parallel_for(tbb::blocked_range<std::size_t>(0, directions.size(), 8),
@@ -96,8 +107,7 @@ GridPeak row_by_row_peak(const HoughSearch& search, const std::vector<HoughDirec
                       std::vector<std::uint32_t>& row = row_of_thread.local();
                       if (row.size() != levels.count) row.assign(levels.count, 0);
                       for (std::size_t d = block.begin(); d < block.end(); ++d)
-                        rows[d] = count_row_peak(search.in_play.view(), directions[d], row.data(), levels,
-                                                 search.kernel);
+                        rows[d] = count_row_peak(points, directions[d], row.data(), levels, search.kernel);
                     });
   return join_row_peaks(rows);
 }
@@ -119,9 +129,9 @@ PlaneParams hough_TDS(const PointTriangulation& triangulation, HoughSearch& sear
   hough_levels(tilt_levels, pan_levels, 0, 360, 0, 90, angle_resolution);
 
   // The points that left play are kept only while there are counts to take them from.
-  HoughPointArrays left;
+  VertexList left;
   update_points_in_play(search, triangulation, search.counts_valid ? &left : nullptr);
-  const HoughPointArrays& points = search.in_play;
+  const VertexList& points = search.in_play;
 
   const double max_distance = max_distance_in_play(points, report);
   const double min_s = -max_distance;
@@ -147,7 +157,7 @@ PlaneParams hough_TDS(const PointTriangulation& triangulation, HoughSearch& sear
 
   const HoughDistanceLevels levels{min_s, s_resolution, s_count};
   // With at least one level every vote lands in one.
-  const std::uint64_t votes = s_count > 0 ? static_cast<std::uint64_t>(directions.size()) * points.vertices.size() : 0;
+  const std::uint64_t votes = s_count > 0 ? static_cast<std::uint64_t>(directions.size()) * points.size() : 0;
   GridPeak peak;
   if (s_count > 0 && !directions.empty()) {
     const bool whole_grid = s_count <= search.grid_budget / sizeof(std::uint32_t) / directions.size();
@@ -187,10 +197,11 @@ PlaneParams hough_TDS(const PointTriangulation& triangulation, HoughSearch& sear
   const double list_size = static_cast<double>(peak.largest);
   output.reserve(peak.largest);
   double s = 0.0;
-  for (std::size_t p = 0; p < points.vertices.size(); ++p) {
-    const double distance = normal_distance(winner, points.x[p], points.y[p], points.z[p]);
+  for (const Vertex_handle& v : points) {
+    const Point3& p = v->point();
+    const double distance = normal_distance(winner, p.x(), p.y(), p.z());
     if (hough_s_level(distance, levels) != sk) continue;
-    output.push_back(points.vertices[p]);
+    output.push_back(v);
     s += distance / list_size;
   }
   assert(output.size() == peak.largest);

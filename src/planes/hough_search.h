@@ -14,27 +14,12 @@ namespace roofplanes {
 // Above it the search counts one direction at a time.
 inline constexpr std::size_t hough_grid_budget = std::size_t{64} << 20;
 
-// Roof points as coordinate arrays, with their vertices, in one order.
-struct HoughPointArrays {
-  std::vector<double> x, y, z;
-  VertexList vertices;
-
-  HoughPoints view() const { return {x.data(), y.data(), z.data(), vertices.size()}; }
-  void push_back(const Vertex_handle& v) {
-    const Point3& p = v->point();
-    x.push_back(p.x());
-    y.push_back(p.y());
-    z.push_back(p.z());
-    vertices.push_back(v);
-  }
-};
-
 // What the plane search carries from one pass to the next of one extraction:
 // the roof points still in play and, while the grid fits the budget, the vote
 // counts of every cell with the grid they were made for. Between two searches
 // roof flags may only be cleared and coordinates must not change.
 struct HoughSearch {
-  HoughPointArrays in_play;  // vertex iteration order
+  VertexList in_play;  // vertex iteration order
   bool gathered = false;
 
   std::vector<std::uint32_t> counts;  // direction by direction, each row one count per s level
@@ -51,6 +36,6 @@ struct HoughSearch {
 // first call gathers every roof point in vertex iteration order; later calls
 // drop the points whose flag was cleared, keeping the order of the rest, and
 // append the dropped ones to left (when given).
-void update_points_in_play(HoughSearch& search, const PointTriangulation& triangulation, HoughPointArrays* left);
+void update_points_in_play(HoughSearch& search, const PointTriangulation& triangulation, VertexList* left);
 
 }  // namespace roofplanes

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include <tbb/blocked_range.h>
+#include <tbb/enumerable_thread_specific.h>
 #include <tbb/parallel_for.h>
 
 namespace roofplanes {
@@ -61,38 +62,43 @@ VoteKernel kernel_from_environment() {
   return avx2 ? VoteKernel::avx2 : VoteKernel::sse2;
 }
 
-// The votes of directions [first, last) for all points. Points next to each
+// Counting space of one thread: a tile's levels and four interleaved
+// sub-counts per level.
+struct VoteScratch {
+  std::vector<std::int32_t> levels;
+  std::vector<std::uint32_t> lane_counts;
+};
+
+// The votes of one tile in directions [first, last). Points next to each
 // other in scan order tend to hit the same level, so the counting goes to
 // four interleaved sub-counts per level: an increment then rarely waits for
 // the one before it.
-void vote_directions(const HoughPoints& points, const HoughDirection* directions, std::size_t first,
-                     std::size_t last, std::uint32_t* counts, const HoughDistanceLevels& levels, bool subtract,
-                     VoteKernel kernel) {
+void vote_tile(const HoughPoints& tile, const HoughDirection* directions, std::size_t first, std::size_t last,
+               std::uint32_t* counts, const HoughDistanceLevels& levels, bool subtract, VoteKernel kernel,
+               VoteScratch& scratch) {
   constexpr std::size_t lanes = 4;
-  std::vector<std::int32_t> tile(tile_size);
-  std::vector<std::uint32_t> lane_counts(levels.count * lanes, 0);
-  std::int32_t* const k = tile.data();
-  std::uint32_t* const lc = lane_counts.data();
-  for (std::size_t start = 0; start < points.count; start += tile_size) {
-    const std::size_t count = std::min(tile_size, points.count - start);
-    for (std::size_t d = first; d < last; ++d) {
-      tile_levels(directions[d], points.x + start, points.y + start, points.z + start, count, levels, k, kernel);
-      std::size_t p = 0;
-      for (; p + lanes <= count; p += lanes) {
-        ++lc[static_cast<std::size_t>(k[p]) * lanes];
-        ++lc[static_cast<std::size_t>(k[p + 1]) * lanes + 1];
-        ++lc[static_cast<std::size_t>(k[p + 2]) * lanes + 2];
-        ++lc[static_cast<std::size_t>(k[p + 3]) * lanes + 3];
-      }
-      for (; p < count; ++p) ++lc[static_cast<std::size_t>(k[p]) * lanes];
+  scratch.levels.resize(tile_size);
+  scratch.lane_counts.resize(levels.count * lanes, 0);
+  std::int32_t* const k = scratch.levels.data();
+  std::uint32_t* const lc = scratch.lane_counts.data();
+  const std::size_t count = tile.count;
+  for (std::size_t d = first; d < last; ++d) {
+    tile_levels(directions[d], tile.x, tile.y, tile.z, count, levels, k, kernel);
+    std::size_t p = 0;
+    for (; p + lanes <= count; p += lanes) {
+      ++lc[static_cast<std::size_t>(k[p]) * lanes];
+      ++lc[static_cast<std::size_t>(k[p + 1]) * lanes + 1];
+      ++lc[static_cast<std::size_t>(k[p + 2]) * lanes + 2];
+      ++lc[static_cast<std::size_t>(k[p + 3]) * lanes + 3];
+    }
+    for (; p < count; ++p) ++lc[static_cast<std::size_t>(k[p]) * lanes];
 
-      std::uint32_t* const row = counts + d * levels.count;
-      for (std::size_t level = 0; level < levels.count; ++level) {
-        std::uint32_t* const sub = lc + level * lanes;
-        const std::uint32_t sum = sub[0] + sub[1] + sub[2] + sub[3];
-        row[level] = subtract ? row[level] - sum : row[level] + sum;
-        sub[0] = sub[1] = sub[2] = sub[3] = 0;
-      }
+    std::uint32_t* const row = counts + d * levels.count;
+    for (std::size_t level = 0; level < levels.count; ++level) {
+      std::uint32_t* const sub = lc + level * lanes;
+      const std::uint32_t sum = sub[0] + sub[1] + sub[2] + sub[3];
+      row[level] = subtract ? row[level] - sum : row[level] + sum;
+      sub[0] = sub[1] = sub[2] = sub[3] = 0;
     }
   }
 }
@@ -113,17 +119,29 @@ void hough_point_levels(const HoughDirection& direction, const HoughPoints& poin
   tile_levels(direction, points.x, points.y, points.z, points.count, levels, k, kernel);
 }
 
-void vote_grid(const HoughPoints& points, const HoughDirection* directions, std::size_t direction_count,
+void vote_grid(const VertexList& vertices, const HoughDirection* directions, std::size_t direction_count,
                std::uint32_t* counts, const HoughDistanceLevels& levels, bool subtract, VoteKernel kernel) {
-  if (levels.count == 0 || points.count == 0) return;
-  // Blocks of directions small enough to keep both cores busy to the end,
-  // large enough that a block's pass over the points pays for itself.
-  constexpr std::size_t grain = 32;
-  tbb::parallel_for(tbb::blocked_range<std::size_t>(0, direction_count, grain),
-                    [&](const tbb::blocked_range<std::size_t>& block) {
-                      vote_directions(points, directions, block.begin(), block.end(), counts, levels, subtract,
-                                      kernel);
-                    });
+  if (levels.count == 0 || vertices.empty()) return;
+  std::vector<double> x(tile_size), y(tile_size), z(tile_size);
+  tbb::enumerable_thread_specific<VoteScratch> scratch;
+  for (std::size_t start = 0; start < vertices.size(); start += tile_size) {
+    const std::size_t count = std::min(tile_size, vertices.size() - start);
+    for (std::size_t p = 0; p < count; ++p) {
+      const Point3& point = vertices[start + p]->point();
+      x[p] = point.x();
+      y[p] = point.y();
+      z[p] = point.z();
+    }
+    const HoughPoints tile{x.data(), y.data(), z.data(), count};
+    // Blocks of directions small enough to keep both cores busy to the end
+    // of the tile, large enough to pay for their scheduling.
+    constexpr std::size_t grain = 64;
+    tbb::parallel_for(tbb::blocked_range<std::size_t>(0, direction_count, grain),
+                      [&](const tbb::blocked_range<std::size_t>& block) {
+                        vote_tile(tile, directions, block.begin(), block.end(), counts, levels, subtract, kernel,
+                                  scratch.local());
+                      });
+  }
 }
 
 RowPeak row_peak(const std::uint32_t* counts, std::size_t begin, std::size_t end) {

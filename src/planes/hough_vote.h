@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "planes/hough_levels.h"
+#include "points/point_triangulation.h"
 
 namespace roofplanes {
 
@@ -44,12 +45,14 @@ VoteKernel default_vote_kernel();
 void hough_point_levels(const HoughDirection& direction, const HoughPoints& points,
                         const HoughDistanceLevels& levels, std::int32_t* k, VoteKernel kernel);
 
-// Adds each point's vote in every direction of directions[0, direction_count)
-// to that direction's row of counts (row d starts at counts + d · levels.count),
-// or takes it away when subtract is set. Directions are spread over the
-// threads of the calling task arena; each row is counted by one thread alone,
-// so the counts are the same for any number of threads.
-void vote_grid(const HoughPoints& points, const HoughDirection* directions, std::size_t direction_count,
+// Adds the vote of each listed vertex's point in every direction of
+// directions[0, direction_count) to that direction's row of counts (row d
+// starts at counts + d · levels.count), or takes it away when subtract is set.
+// The points go in tiles whose coordinates are copied once and then stay in
+// cache while every direction passes over them; within a tile the directions
+// are spread over the threads of the calling task arena, each row counted by
+// one thread alone, so the counts are the same for any number of threads.
+void vote_grid(const VertexList& vertices, const HoughDirection* directions, std::size_t direction_count,
                std::uint32_t* counts, const HoughDistanceLevels& levels, bool subtract, VoteKernel kernel);
 
 // The largest count of one row, how many of its cells hold it, and the first
