@@ -100,14 +100,20 @@ GridPeak row_by_row_peak(const HoughSearch& search, const std::vector<HoughDirec
     z.push_back(v->point().z());
   }
   const HoughPoints points{x.data(), y.data(), z.data(), search.in_play.size()};
-  tbb::enumerable_thread_specific<std::vector<std::uint32_t>> row_of_thread;
+  struct RowScratch {
+    std::vector<std::uint32_t> row;
+    std::vector<std::int32_t> levels;
+  };
+  tbb::enumerable_thread_specific<RowScratch> scratch_of_thread;
   std::vector<RowPeak> rows(directions.size());
   tbb::parallel_for(tbb::blocked_range<std::size_t>(0, directions.size(), 8),
                     [&](const tbb::blocked_range<std::size_t>& block) {
-                      std::vector<std::uint32_t>& row = row_of_thread.local();
-                      if (row.size() != levels.count) row.assign(levels.count, 0);
+                      RowScratch& scratch = scratch_of_thread.local();
+                      if (scratch.row.size() != levels.count) scratch.row.assign(levels.count, 0);
+                      scratch.levels.resize(points.count);
                       for (std::size_t d = block.begin(); d < block.end(); ++d)
-                        rows[d] = count_row_peak(points, directions[d], row.data(), levels, search.kernel);
+                        rows[d] = count_row_peak(points, directions[d], scratch.row.data(), scratch.levels.data(),
+                                                 levels, search.kernel);
                     });
   return join_row_peaks(rows);
 }

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
 #include <string_view>
 #include <vector>
 
@@ -158,23 +157,27 @@ RowPeak row_peak(const std::uint32_t* counts, std::size_t begin, std::size_t end
 }
 
 RowPeak count_row_peak(const HoughPoints& points, const HoughDirection& direction, std::uint32_t* row,
-                       const HoughDistanceLevels& levels, VoteKernel kernel) {
+                       std::int32_t* k, const HoughDistanceLevels& levels, VoteKernel kernel) {
   // Without a point every cell holds 0: all of them share the peak.
   if (points.count == 0) return {0, levels.count, 0};
-  std::int32_t tile[tile_size];
-  std::int32_t lo = static_cast<std::int32_t>(levels.count - 1), hi = 0;
-  for (std::size_t start = 0; start < points.count; start += tile_size) {
-    const std::size_t count = std::min(tile_size, points.count - start);
-    tile_levels(direction, points.x + start, points.y + start, points.z + start, count, levels, tile, kernel);
-    for (std::size_t p = 0; p < count; ++p) {
-      ++row[tile[p]];
-      lo = std::min(lo, tile[p]);
-      hi = std::max(hi, tile[p]);
+  tile_levels(direction, points.x, points.y, points.z, points.count, levels, k, kernel);
+  for (std::size_t p = 0; p < points.count; ++p) ++row[k[p]];
+  // Every untouched cell holds 0, below a peak of at least one vote. Each
+  // touched cell is met once (it is cleared when met), and the first cell of
+  // the peak is the lowest level holding it.
+  RowPeak peak;
+  for (std::size_t p = 0; p < points.count; ++p) {
+    const std::size_t level = static_cast<std::size_t>(k[p]);
+    const std::uint32_t count = row[level];
+    if (count == 0) continue;
+    row[level] = 0;
+    if (count > peak.largest) {
+      peak = {count, 1, level};
+    } else if (count == peak.largest) {
+      ++peak.cells;
+      if (level < peak.first) peak.first = level;
     }
   }
-  // Every cell outside [lo, hi] holds 0, below the peak of at least one vote.
-  const RowPeak peak = row_peak(row, static_cast<std::size_t>(lo), static_cast<std::size_t>(hi) + 1);
-  std::memset(row + lo, 0, static_cast<std::size_t>(hi - lo + 1) * sizeof(std::uint32_t));
   return peak;
 }
 

@@ -67,10 +67,12 @@ struct RowPeak {
 // cells in ascending order.
 RowPeak row_peak(const std::uint32_t* counts, std::size_t begin, std::size_t end);
 
-// Counts one direction's votes into row (levels.count cells, all 0 on entry),
-// returns the row's peak, and sets the cells between the lowest and the
-// highest touched one back to 0, so one row serves every direction.
+// Counts one direction's votes into row (levels.count cells, all 0 on entry)
+// and returns the row's peak, as row_peak over the whole row would find it;
+// then sets the touched cells, and only those, back to 0, so one row serves
+// every direction at a cost that follows the points, not the levels. k is
+// scratch for points.count levels.
 RowPeak count_row_peak(const HoughPoints& points, const HoughDirection& direction, std::uint32_t* row,
-                       const HoughDistanceLevels& levels, VoteKernel kernel);
+                       std::int32_t* k, const HoughDistanceLevels& levels, VoteKernel kernel);
 
 }  // namespace roofplanes
