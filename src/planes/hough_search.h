@@ -10,7 +10,7 @@
 namespace roofplanes {
 
 // Bytes the plane search may spend on counting every cell of its grid at
-// once: far above any real building (a 100 m building needs about 1.5 MB).
+// once: far above any real building (a 100 m building needs about 1 MB).
 // Above it the search counts one direction at a time.
 inline constexpr std::size_t hough_grid_budget = std::size_t{64} << 20;
 

@@ -85,29 +85,5 @@ TEST(HoughSearch, PassAfterPassEqualsAFreshSearchOnEitherPath) {
   EXPECT_GE(new_grids, 4);
 }
 
-TEST(HoughSearch, PointsInPlayKeepIterationOrderAndReportWhoLeft) {
-  PointCloud cloud = testing::generated_cloud(building_generator::RoofShape::gable, 500, 1);
-  HoughSearch search;
-  update_points_in_play(search, cloud.triangulation, nullptr);
-  VertexList roof;
-  for (const Vertex_handle& v : cloud.vertices)
-    if (v->info().is_roof()) roof.push_back(v);
-  ASSERT_EQ(search.in_play, roof);
-
-  VertexList kept, taken;
-  for (std::size_t i = 0; i < roof.size(); ++i) {
-    if (i % 3 == 1) {
-      roof[i]->info().set_is_roof(false);
-      taken.push_back(roof[i]);
-    } else {
-      kept.push_back(roof[i]);
-    }
-  }
-  VertexList left;
-  update_points_in_play(search, cloud.triangulation, &left);
-  EXPECT_EQ(search.in_play, kept);
-  EXPECT_EQ(left, taken);
-}
-
 }  // namespace
 }  // namespace roofplanes

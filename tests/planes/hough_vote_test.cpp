@@ -109,17 +109,5 @@ TEST(HoughVote, GridCountsAreTheSameForEveryKernelAndThreadCount) {
   EXPECT_EQ(carried, grid_counts(rest, directions, levels, VoteKernel::sse2, 2));
 }
 
-TEST(HoughVote, RowPeakIsTheFirstLargestCellAndItsTies) {
-  const std::vector<std::uint32_t> row{0, 3, 1, 3, 0, 2, 3};
-  const RowPeak peak = row_peak(row.data(), 0, row.size());
-  EXPECT_EQ(peak.largest, 3u);
-  EXPECT_EQ(peak.cells, 3u);
-  EXPECT_EQ(peak.first, 1u);
-  const RowPeak zeros = row_peak(row.data(), 4, 5);
-  EXPECT_EQ(zeros.largest, 0u);
-  EXPECT_EQ(zeros.cells, 1u);
-  EXPECT_EQ(zeros.first, 4u);
-}
-
 }  // namespace
 }  // namespace roofplanes
