@@ -64,7 +64,8 @@ GridPeak whole_grid_peak(HoughSearch& search, const VertexList& left, const std:
   const bool same_grid = search.counts_valid && search.counted_max_distance == max_distance &&
                          search.counted_angle_resolution == angle_resolution &&
                          search.counted_s_resolution == s_resolution;
-  if (same_grid) {
+  // Taking votes away costs what voting costs: whichever set is smaller.
+  if (same_grid && left.size() <= search.in_play.size()) {
     vote_grid(left, directions.data(), directions.size(), search.counts.data(), levels, true, search.kernel);
   } else {
     search.counts.assign(directions.size() * levels.count, 0);
