@@ -69,7 +69,9 @@ bool refinement_round(RoofSegmentList& segments, std::size_t i, const PointTrian
   if (outline.empty()) return false;
   bool changed = false;
   const int own = outline.front()->info().cluster_id();
-  OutlineIndex index = index_outline(outline);
+  // Built at the first removal: most rounds (every segment's last) remove nothing.
+  OutlineIndex index;
+  bool indexed = false;
   auto position = outline.begin();
   while (position != outline.end()) {
     const Vertex_handle v = *position;
@@ -78,6 +80,8 @@ bool refinement_round(RoofSegmentList& segments, std::size_t i, const PointTrian
     bool remove = false;
     if (better_fit_elsewhere(numbers, segments, static_cast<int>(i), v, report)) {
       report.console_line_buffered("removing");
+      if (!indexed) index = index_outline(outline);
+      indexed = true;
       // The elements led in go in front of position: index them too.
       const auto before = position == outline.begin() ? outline.end() : std::prev(position);
       lead_around_inner_neighbours(segments[i], position, triangulation);
