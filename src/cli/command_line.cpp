@@ -7,6 +7,7 @@
 
 #include "cli/extract_command.h"
 #include "cli/faithful_run.h"
+#include "cli/thread_count.h"
 #include "cli/tile_command.h"
 
 namespace roofplanes {
@@ -32,7 +33,7 @@ int parse_and_run(int argc, char** argv) {
     std::cerr << "roofplanes: " << error.what() << " (see roofplanes --help)\n";
     return 2;
   }
-  if (extract_command->parsed()) return run_extract(extract);
+  if (extract_command->parsed()) return run_with_threads(extract.jobs, [&] { return run_extract(extract); });
   if (tile_command->parsed()) return run_tile(tile);
   return 2;
 }
@@ -41,7 +42,7 @@ int parse_and_run(int argc, char** argv) {
 
 int run_command_line(int argc, char** argv) {
   try {
-    if (argc <= 1) return run_faithful();
+    if (argc <= 1) return run_with_threads(0, run_faithful);
     return parse_and_run(argc, argv);
   } catch (const std::bad_alloc&) {
     std::cerr << "roofplanes: out of memory\n";

@@ -38,6 +38,10 @@ CLI::App* add_extract_command(CLI::App& app, ExtractOptions& options) {
   command->add_option("--roof-class", options.roof_class, "LAS input: class of the roof points")
       ->check(CLI::Range(0, 255))->capture_default_str();
   add_parameter_choice(*command, options.constants);
+  command->add_option("-j,--jobs", options.jobs,
+                      "threads for the plane search (default: ROOFPLANES_THREADS, else every core); "
+                      "the results are the same for any count")
+      ->check(CLI::Range(1, 1024));
   return command;
 }
 

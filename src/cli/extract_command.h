@@ -21,6 +21,7 @@ struct ExtractOptions {
   bool print_parameters = false;  // print the values the run used, one "name value" line each
   ParameterChoice constants;       // the preset and the parameter options given on top of it
   int roof_class = 6;               // LAS input: class of the roof points
+  std::size_t jobs = 0;  // threads of the plane search; 0: ROOFPLANES_THREADS, else every core
 };
 
 // Adds the extract command and its options to app; returns the command.

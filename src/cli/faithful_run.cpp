@@ -19,20 +19,25 @@ int run_faithful() {
   observer.open_log();
   bool problems = false;
 
-  const std::string point_name = data + "Building_69.txt";
-  PointFile points = read_point_file(point_name);
-  problems |= report_point_file(point_name, points);
-  const std::string roof_name = data + "roof.txt";
-  const RoofList roof = read_roof_list(roof_name);
-  problems |= report_roof_list(roof_name, roof);
-
+  // The records move into the input, and the roof list goes once it has
+  // given the flags: neither is held twice while the extraction runs.
   BuildingInput input;
-  input.points = std::move(points.points);
-  std::vector<std::size_t> unknown;
-  input.roof = roof_flags_from_positions(input.points, roof.positions, unknown);
-  for (const std::size_t entry : unknown)
-    std::cerr << "mark_roof_points: no vertex at position " << roof.positions[entry] << ", skipped\n";
-  problems |= !unknown.empty();
+  const std::string point_name = data + "Building_69.txt";
+  {
+    PointFile points = read_point_file(point_name);
+    problems |= report_point_file(point_name, points);
+    input.points = std::move(points.points);
+  }
+  {
+    const std::string roof_name = data + "roof.txt";
+    const RoofList roof = read_roof_list(roof_name);
+    problems |= report_roof_list(roof_name, roof);
+    std::vector<std::size_t> unknown;
+    input.roof = roof_flags_from_positions(input.points, roof.positions, unknown);
+    for (const std::size_t entry : unknown)
+      std::cerr << "mark_roof_points: no vertex at position " << roof.positions[entry] << ", skipped\n";
+    problems |= !unknown.empty();
+  }
 
   try {
     extract_roof_planes(input, Parameters{}, observer);

@@ -34,6 +34,21 @@ class Report {
   template <class... Parts>
   void console_line(const Parts&... parts) {
     if (text_) observer_.console(format(parts..., '\n'), true);
+    flush_pending_ = false;
+  }
+  // Console text and a line end, flushed only at the next flush_console,
+  // warning or flushing console line: for lines written by the hundred
+  // thousand, where a flush each would cost more than the line.
+  template <class... Parts>
+  void console_line_buffered(const Parts&... parts) {
+    if (!text_) return;
+    observer_.console(format(parts..., '\n'), false);
+    flush_pending_ = true;
+  }
+  // The flush owed to buffered console lines, if any.
+  void flush_console() {
+    if (flush_pending_) observer_.console({}, true);
+    flush_pending_ = false;
   }
   // Log text ended by a bare line end, without a flush.
   template <class... Parts>
@@ -51,8 +66,11 @@ class Report {
     if (text_) observer_.log(format(parts..., '\n'), true);
   }
   // A problem the run survives; reported whether or not text is wanted.
+  // Buffered console lines are flushed first, so they still come before it
+  // where both streams go to one file.
   template <class... Parts>
   void warning(const Parts&... parts) {
+    flush_console();
     observer_.warning(format(parts...));
   }
 
@@ -68,6 +86,7 @@ class Report {
   ExtractionObserver& observer_;
   const bool text_;
   const bool scenes_;
+  bool flush_pending_ = false;
   std::ostringstream buffer_;
   std::string text_buffer_;
 };

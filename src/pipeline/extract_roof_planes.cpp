@@ -83,6 +83,7 @@ std::size_t extract_segments(PointCloud& cloud, const Parameters& parameters, Ro
   std::size_t roof_in_play = 0;
   for (const Vertex_handle& v : cloud.vertices) roof_in_play += v->info().is_roof() ? 1 : 0;
 
+  HoughSearch search;
   std::size_t passes = 0;
   while (remaining >= parameters.min_points && (parameters.max_passes == 0 || passes < parameters.max_passes)) {
     ++passes;
@@ -93,7 +94,7 @@ std::size_t extract_segments(PointCloud& cloud, const Parameters& parameters, Ro
 
     report.console_line("Hough");
     VertexList region;
-    hough_TDS(triangulation, region, parameters.angle_resolution, parameters.distance_resolution, report);
+    hough_TDS(triangulation, search, region, parameters.angle_resolution, parameters.distance_resolution, report);
 
     report.console_line("Plane fit");
     PlaneParams plane = plane_fit(region, report);
@@ -102,6 +103,8 @@ std::size_t extract_segments(PointCloud& cloud, const Parameters& parameters, Ro
     std::vector<double> residuals = plane_residuals(region, plane);
     report.log("the plane had ", region.size(), " points ");
     remove_blunders(region, residuals, shrink_factor, parameters.blunder_sigma);
+    // Exactly these points are flagged on the plane; they are reset at the end of the pass.
+    const VertexList on_plane = region;
     report.log_line("and after schrinking it has ", region.size());
 
     report.console_line("Schrinking :: Largest Cluster Selection");
@@ -152,7 +155,7 @@ std::size_t extract_segments(PointCloud& cloud, const Parameters& parameters, Ro
     remaining -= static_cast<unsigned int>(region.size());
     roof_in_play -= region.size();
     clear_is_roof(triangulation, region);
-    clear_on_plane(triangulation);
+    clear_on_plane(on_plane);
     for (const Vertex_handle& v : border) v->info().set_border_mark(0);
     ++pass;
   }

@@ -16,33 +16,33 @@ double clamp_unit(double value) { return value > 1.0 ? 1.0 : (value < -1.0 ? -1.
 }  // namespace
 
 PlaneCoefficients fit_plane(const VertexList& vertices, Report& report) {
-  const int n = static_cast<int>(vertices.size());
   const double nan = std::numeric_limits<double>::quiet_NaN();
   PlaneCoefficients result{nan, nan, nan};
 
-  // Every step after a failed one is skipped; all matrices are released at the end.
-  Matrix a = mat_alloc(n, 3, kMatFillNone, &report);
-  Matrix l = mat_alloc(n, 1, kMatFillNone, &report);
-  Matrix a_t = nullptr, a_t_l = nullptr, a_t_a = nullptr, inverse = nullptr, x = nullptr;
-  if (a != nullptr && l != nullptr) {
-    for (int i = 0; i < n; ++i) {
-      const Point3& p = vertices[i]->point();
-      l[i][0] = p.z();
-      a[i][0] = p.x();
-      a[i][1] = p.y();
-      a[i][2] = 1.0;
+  // The normal equations Aᵀ·A and Aᵀ·l, rows of A being (x, y, 1) and l the
+  // z values, summed point by point exactly as the matrix product sums them
+  // (term k added to the running sum, terms with an exact zero factor left
+  // out), without building A, l or Aᵀ: one pass and no memory per point.
+  Matrix a_t_l = mat_alloc(3, 1, kMatFillZero, &report);
+  Matrix a_t_a = mat_alloc(3, 3, kMatFillZero, &report);
+  Matrix inverse = nullptr, x = nullptr;
+  if (a_t_l != nullptr && a_t_a != nullptr) {
+    for (const Vertex_handle& v : vertices) {
+      const Point3& p = v->point();
+      const double row[3] = {p.x(), p.y(), 1.0};
+      const double z = p.z();
+      for (int i = 0; i < 3; ++i) {
+        if (row[i] == 0.0) continue;
+        if (z != 0.0) a_t_l[i][0] = row[i] * z + a_t_l[i][0];
+        for (int j = 0; j < 3; ++j)
+          if (row[j] != 0.0) a_t_a[i][j] = row[i] * row[j] + a_t_a[i][j];
+      }
     }
-    a_t = mat_transpose(a, &report);
+    inverse = mat_inverse(a_t_a, &report);
   }
-  if (a_t != nullptr) a_t_l = mat_product(a_t, l, &report);
-  if (a_t_l != nullptr) a_t_a = mat_product(a_t, a, &report);
-  if (a_t_a != nullptr) inverse = mat_inverse(a_t_a, &report);
   if (inverse != nullptr) x = mat_product(inverse, a_t_l, &report);
   if (x != nullptr) result = {x[0][0], x[1][0], x[2][0]};
 
-  mat_release(a);
-  mat_release(l);
-  mat_release(a_t);
   mat_release(a_t_l);
   mat_release(a_t_a);
   mat_release(inverse);

@@ -1,12 +1,14 @@
 #include "planes/hough_TDS.h"
 
-#include <algorithm>
 #include <cassert>
 #include <cmath>
 #include <cstdint>
 #include <vector>
 
-#include "planes/hough_accumulator.h"
+#include <tbb/blocked_range.h>
+#include <tbb/enumerable_thread_specific.h>
+#include <tbb/parallel_for.h>
+
 #include "planes/hough_levels.h"
 #include "planes/max_roof_distance.h"
 
@@ -16,101 +18,129 @@ namespace {
 
 constexpr double pi = 3.141592653589793;
 
-// The unit normal of one (tilt, pan) cell row, as the products
-// (cos t · cos p, cos t · sin p, sin t), so that every n · p is evaluated
-// exactly as ((cos t · cos p) · x + (cos t · sin p) · y) + sin t · z.
-struct HoughDirection {
-  double nx, ny, nz;
-};
-
-// Roof points in vertex iteration order: coordinates in separate arrays for
-// the vote loop, with their handles for rebuilding the winning cell.
-struct RoofPoints {
-  std::vector<double> x, y, z;
-  VertexList vertices;
-};
-
-RoofPoints gather_roof_points(const PointTriangulation& triangulation) {
-  // Counted first so that each array is allocated once, at its final size.
-  std::size_t count = 0;
-  for (auto v = triangulation.finite_vertices_begin(); v != triangulation.finite_vertices_end(); ++v)
-    if (v->info().is_roof()) ++count;
-  RoofPoints points;
-  points.x.reserve(count);
-  points.y.reserve(count);
-  points.z.reserve(count);
-  points.vertices.reserve(count);
-  for (auto v = triangulation.finite_vertices_begin(); v != triangulation.finite_vertices_end(); ++v) {
-    if (!v->info().is_roof()) continue;
-    const Point3& p = v->point();
-    points.x.push_back(p.x());
-    points.y.push_back(p.y());
-    points.z.push_back(p.z());
-    points.vertices.push_back(v);
+// The largest distance of a point in play from the origin, exactly as
+// max_roof_distance computes it over the roof vertices (the same set, so the
+// same maximum), with its warning for each point at the origin.
+double max_distance_in_play(const VertexList& points, Report& report) {
+  const Point3 origin(0.0, 0.0, 0.0);
+  double largest = 0.0;
+  for (const Vertex_handle& v : points) {
+    const double distance = point_distance(origin, v->point(), report);
+    if (distance > largest) largest = distance;
   }
-  return points;
+  return largest;
 }
 
-// n · p, grouped as C++ groups the written sum: ((nx · x + ny · y) + nz · z).
-// The vote and the rebuild of the winning cell both use it, so a point is
-// listed exactly where it voted.
-inline double normal_distance(const HoughDirection& n, double x, double y, double z) {
-  return n.nx * x + n.ny * y + n.nz * z;
-}
+// The first cell with the largest count in tilt, pan, s order, and how many
+// cells hold that count.
+struct GridPeak {
+  std::uint32_t largest = 0;
+  std::size_t cells = 0;
+  std::size_t direction = 0;
+  std::size_t level = 0;
+};
 
-// Adds each roof point's vote in every direction to that direction's count
-// row. The points go in tiles that stay in cache while all directions pass
-// over them. Within a tile a direction first computes every level (a loop the
-// compiler vectorises), then counts them. Points next to each other in scan
-// order tend to hit the same level, so the counting goes to four interleaved
-// sub-counts per level: an increment then rarely waits for the one before it.
-void vote(const RoofPoints& points, const std::vector<HoughDirection>& directions,
-          const std::vector<std::uint64_t*>& rows, const HoughDistanceLevels& levels) {
-  constexpr std::size_t tile_size = 8192;
-  constexpr std::size_t lanes = 4;
-  const std::size_t n = points.vertices.size();
-  std::vector<std::int32_t> tile_levels(tile_size);
-  std::vector<std::uint32_t> lane_counts(levels.count * lanes, 0);
-  std::int32_t* const k = tile_levels.data();
-  std::uint32_t* const lc = lane_counts.data();
-  for (std::size_t start = 0; start < n; start += tile_size) {
-    const std::size_t count = std::min(tile_size, n - start);
-    const double* const x = points.x.data() + start;
-    const double* const y = points.y.data() + start;
-    const double* const z = points.z.data() + start;
-    for (std::size_t d = 0; d < directions.size(); ++d) {
-      const HoughDirection direction = directions[d];
-      for (std::size_t p = 0; p < count; ++p)
-        k[p] = hough_s_level(normal_distance(direction, x[p], y[p], z[p]), levels);
-
-      std::size_t p = 0;
-      for (; p + lanes <= count; p += lanes) {
-        ++lc[static_cast<std::size_t>(k[p]) * lanes];
-        ++lc[static_cast<std::size_t>(k[p + 1]) * lanes + 1];
-        ++lc[static_cast<std::size_t>(k[p + 2]) * lanes + 2];
-        ++lc[static_cast<std::size_t>(k[p + 3]) * lanes + 3];
-      }
-      for (; p < count; ++p) ++lc[static_cast<std::size_t>(k[p]) * lanes];
-
-      std::uint64_t* const row = rows[d];
-      for (std::size_t level = 0; level < levels.count; ++level) {
-        std::uint32_t* const sub = lc + level * lanes;
-        row[level] += std::uint64_t{sub[0]} + sub[1] + sub[2] + sub[3];
-        sub[0] = sub[1] = sub[2] = sub[3] = 0;
-      }
+// Joins the row peaks in direction order: the result is what one scan of the
+// whole grid in that order finds.
+GridPeak join_row_peaks(const std::vector<RowPeak>& rows) {
+  GridPeak peak;
+  for (std::size_t d = 0; d < rows.size(); ++d) {
+    const RowPeak& row = rows[d];
+    if (row.cells == 0) continue;
+    if (row.largest > peak.largest || peak.cells == 0) {
+      peak = {row.largest, row.cells, d, row.first};
+    } else if (row.largest == peak.largest) {
+      peak.cells += row.cells;
     }
   }
+  return peak;
+}
+
+// Counts of the whole grid, carried in the search while the grid stays the
+// same: only the votes of the points that left play are taken away.
+GridPeak whole_grid_peak(HoughSearch& search, const VertexList& left, const std::vector<HoughDirection>& directions,
+                         const HoughDistanceLevels& levels, double max_distance, double angle_resolution,
+                         double s_resolution) {
+  const bool same_grid = search.counts_valid && search.counted_max_distance == max_distance &&
+                         search.counted_angle_resolution == angle_resolution &&
+                         search.counted_s_resolution == s_resolution;
+  // Taking votes away costs what voting costs: whichever set is smaller.
+  if (same_grid && left.size() <= search.in_play.size()) {
+    vote_grid(left, directions.data(), directions.size(), search.counts.data(), levels, true, search.kernel);
+  } else {
+    search.counts.assign(directions.size() * levels.count, 0);
+    vote_grid(search.in_play, directions.data(), directions.size(), search.counts.data(), levels, false,
+              search.kernel);
+    search.counts_valid = true;
+    search.counted_max_distance = max_distance;
+    search.counted_angle_resolution = angle_resolution;
+    search.counted_s_resolution = s_resolution;
+  }
+  std::vector<RowPeak> rows(directions.size());
+  const std::uint32_t* const counts = search.counts.data();
+  tbb::parallel_for(tbb::blocked_range<std::size_t>(0, directions.size(), 64),
+                    [&](const tbb::blocked_range<std::size_t>& block) {
+                      for (std::size_t d = block.begin(); d < block.end(); ++d)
+                        rows[d] = row_peak(counts + d * levels.count, 0, levels.count);
+                    });
+  return join_row_peaks(rows);
+}
+
+// One direction's row at a time, each thread reusing its own row: memory
+// grows with the number of s levels, not with directions times levels.
+GridPeak row_by_row_peak(const HoughSearch& search, const std::vector<HoughDirection>& directions,
+                         const HoughDistanceLevels& levels) {
+  // Every direction passes over every point: their coordinates in arrays.
+  std::vector<double> x, y, z;
+  x.reserve(search.in_play.size());
+  y.reserve(search.in_play.size());
+  z.reserve(search.in_play.size());
+  for (const Vertex_handle& v : search.in_play) {
+    x.push_back(v->point().x());
+    y.push_back(v->point().y());
+    z.push_back(v->point().z());
+  }
+  const HoughPoints points{x.data(), y.data(), z.data(), search.in_play.size()};
+  struct RowScratch {
+    std::vector<std::uint32_t> row;
+    std::vector<std::int32_t> levels;
+  };
+  tbb::enumerable_thread_specific<RowScratch> scratch_of_thread;
+  std::vector<RowPeak> rows(directions.size());
+  tbb::parallel_for(tbb::blocked_range<std::size_t>(0, directions.size(), 8),
+                    [&](const tbb::blocked_range<std::size_t>& block) {
+                      RowScratch& scratch = scratch_of_thread.local();
+                      if (scratch.row.size() != levels.count) scratch.row.assign(levels.count, 0);
+                      scratch.levels.resize(points.count);
+                      for (std::size_t d = block.begin(); d < block.end(); ++d)
+                        rows[d] = count_row_peak(points, directions[d], scratch.row.data(), scratch.levels.data(),
+                                                 levels, search.kernel);
+                    });
+  return join_row_peaks(rows);
 }
 
 }  // namespace
 
 PlaneParams hough_TDS(const PointTriangulation& triangulation, VertexList& output, double angle_resolution,
                       double s_resolution, Report& report) {
+  HoughSearch search;
+  return hough_TDS(triangulation, search, output, angle_resolution, s_resolution, report);
+}
+
+PlaneParams hough_TDS(const PointTriangulation& triangulation, HoughSearch& search, VertexList& output,
+                      double angle_resolution, double s_resolution, Report& report) {
+  const double asked_angle_resolution = angle_resolution;
+  const double asked_s_resolution = s_resolution;
   std::vector<double> tilt_levels;
   std::vector<std::vector<double>> pan_levels;
   hough_levels(tilt_levels, pan_levels, 0, 360, 0, 90, angle_resolution);
 
-  const double max_distance = max_roof_distance(triangulation, report);
+  // The points that left play are kept only while there are counts to take them from.
+  VertexList left;
+  update_points_in_play(search, triangulation, search.counts_valid ? &left : nullptr);
+  const VertexList& points = search.in_play;
+
+  const double max_distance = max_distance_in_play(points, report);
   const double min_s = -max_distance;
   const double max_s = max_distance + 0.001;
   const std::size_t s_count = round_half_down((max_s - min_s) / s_resolution);
@@ -122,46 +152,47 @@ PlaneParams hough_TDS(const PointTriangulation& triangulation, VertexList& outpu
   report.log_text("max_s ", max_s);
   report.log_text("s_resolution ", s_resolution);
 
-  HoughAccumulator accumulator(tilt_levels.size());
   std::vector<HoughDirection> directions;  // row by row, tilt outer, pan inner
-  std::vector<std::uint64_t*> rows;
   std::vector<std::size_t> first_direction(tilt_levels.size());
   for (std::size_t i = 0; i < tilt_levels.size(); ++i) {
     first_direction[i] = directions.size();
-    accumulator[i].resize(pan_levels[i].size());
     const double cos_tilt = std::cos(tilt_levels[i]);
     const double sin_tilt = std::sin(tilt_levels[i]);
-    for (std::size_t j = 0; j < pan_levels[i].size(); ++j) {
-      accumulator[i][j].assign(s_count, 0);
+    for (std::size_t j = 0; j < pan_levels[i].size(); ++j)
       directions.push_back({cos_tilt * std::cos(pan_levels[i][j]), cos_tilt * std::sin(pan_levels[i][j]), sin_tilt});
-      rows.push_back(accumulator[i][j].data());
+  }
+
+  const HoughDistanceLevels levels{min_s, s_resolution, s_count};
+  // With at least one level every vote lands in one.
+  const std::uint64_t votes = s_count > 0 ? static_cast<std::uint64_t>(directions.size()) * points.size() : 0;
+  GridPeak peak;
+  if (s_count > 0 && !directions.empty()) {
+    const bool whole_grid = s_count <= search.grid_budget / sizeof(std::uint32_t) / directions.size();
+    if (whole_grid) {
+      peak = whole_grid_peak(search, left, directions, levels, max_distance, asked_angle_resolution,
+                             asked_s_resolution);
+    } else {
+      search.counts = std::vector<std::uint32_t>();
+      search.counts_valid = false;
+      peak = row_by_row_peak(search, directions, levels);
     }
   }
-
-  const RoofPoints points = gather_roof_points(triangulation);
-  const HoughDistanceLevels levels{min_s, s_resolution, s_count};
-  std::uint64_t votes = 0;
-  if (s_count > 0) {
-    vote(points, directions, rows, levels);
-    // With at least one level every vote lands in one.
-    votes = static_cast<std::uint64_t>(directions.size()) * points.vertices.size();
-  }
   report.log_line(votes, " plane equations solved");
-
-  std::vector<unsigned> pan_indices, tilt_indices, s_indices;
-  hough_peaks_TDS(accumulator, pan_indices, tilt_indices, s_indices, report);
-  if (pan_indices.size() == 1) {
+  report.log_line("hough_peaks_TDS: maximum value in accumulator cell = ", peak.largest);
+  if (peak.cells == 1) {
     report.log_line("Found a unique maximum!");
   } else {
     report.log_line("No maximum or ambiguous maximum! ");
-    report.log_line("No of maximums: ", pan_indices.size(), " Returning the first maximum.");
+    report.log_line("No of maximums: ", peak.cells, " Returning the first maximum.");
   }
 
   output.clear();
-  if (pan_indices.empty()) return {0.0, 0.0, 0.0};
+  if (peak.cells == 0) return {0.0, 0.0, 0.0};
 
-  const unsigned ti = tilt_indices[0], pj = pan_indices[0];
-  const std::int32_t sk = static_cast<std::int32_t>(s_indices[0]);
+  std::size_t ti = 0;
+  while (ti + 1 < tilt_levels.size() && first_direction[ti + 1] <= peak.direction) ++ti;
+  const std::size_t pj = peak.direction - first_direction[ti];
+  const std::int32_t sk = static_cast<std::int32_t>(peak.level);
   const double tilt = tilt_levels[ti];
   const double pan = pan_levels[ti][pj];
   report.log_line("maximum at tilt = ", (tilt * 180) / pi);
@@ -169,18 +200,18 @@ PlaneParams hough_TDS(const PointTriangulation& triangulation, VertexList& outpu
 
   // Rebuild the winning cell's list: the points whose level in the winning
   // direction is the winning one, in iteration order, i.e. in voting order.
-  const HoughDirection winner = directions[first_direction[ti] + pj];
-  const std::uint64_t winner_votes = accumulator[ti][pj][s_indices[0]];
-  const double list_size = static_cast<double>(winner_votes);
-  output.reserve(winner_votes);
+  const HoughDirection winner = directions[peak.direction];
+  const double list_size = static_cast<double>(peak.largest);
+  output.reserve(peak.largest);
   double s = 0.0;
-  for (std::size_t p = 0; p < points.vertices.size(); ++p) {
-    const double distance = normal_distance(winner, points.x[p], points.y[p], points.z[p]);
+  for (const Vertex_handle& v : points) {
+    const Point3& p = v->point();
+    const double distance = normal_distance(winner, p.x(), p.y(), p.z());
     if (hough_s_level(distance, levels) != sk) continue;
-    output.push_back(points.vertices[p]);
+    output.push_back(v);
     s += distance / list_size;
   }
-  assert(output.size() == winner_votes);
+  assert(output.size() == peak.largest);
   report.log_line("maximum at s = ", s);
   return {pan, tilt, s};
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "observer/report.h"
+#include "planes/hough_search.h"
 #include "planes/plane_params.h"
 #include "points/point_triangulation.h"
 
@@ -15,8 +16,17 @@ namespace roofplanes {
 // with the winning band centres in radians and s the mean of n · p over those
 // points. Reports the grid, the vote count and the winner to the execution log.
 // Without any cell (no roof point, or no s level) output is left empty and
-// [0, 0, 0] is returned. Changes no label.
+// [0, 0, 0] is returned. Changes no label. Counts with the threads of the
+// calling task arena; the result does not depend on their number.
 PlaneParams hough_TDS(const PointTriangulation& triangulation, VertexList& output, double angle_resolution,
                       double s_resolution, Report& report);
+
+// The same, pass after pass of one extraction: search carries the roof points
+// in play and the vote counts between calls (see HoughSearch), so a pass costs
+// the points in play and, while the distance grid is unchanged, only the votes
+// of the points that left play. Grids above search.grid_budget are counted one
+// direction at a time, with the same result and log.
+PlaneParams hough_TDS(const PointTriangulation& triangulation, HoughSearch& search, VertexList& output,
+                      double angle_resolution, double s_resolution, Report& report);
 
 }  // namespace roofplanes

@@ -11,4 +11,8 @@ void clear_on_plane(PointTriangulation& triangulation) {
     v->info().set_on_plane(false);
 }
 
+void clear_on_plane(const VertexList& vertices) {
+  for (const Vertex_handle& v : vertices) v->info().set_on_plane(false);
+}
+
 }  // namespace roofplanes

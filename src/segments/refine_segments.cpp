@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <iterator>
+#include <unordered_map>
 
 #include "planes/plane_residual.h"
 #include "points/face_ring.h"
@@ -38,11 +39,27 @@ std::vector<int> neighbour_numbers(const PointTriangulation& triangulation, Vert
   return numbers;
 }
 
+// Where each vertex stands in an outline (a vertex may stand more than once),
+// so that taking a vertex out costs its own elements, not a walk of the list.
+using OutlineIndex = std::unordered_map<const void*, std::vector<OutlineList::iterator>>;
+
+const void* key_of(Vertex_handle v) { return &*v; }
+
+OutlineIndex index_outline(OutlineList& outline) {
+  OutlineIndex index;
+  for (auto element = outline.begin(); element != outline.end(); ++element)
+    index[key_of(*element)].push_back(element);
+  return index;
+}
+
 // Advances position past the elements holding v, then erases every element
 // holding v; position stays valid.
-void erase_vertex(OutlineList& outline, OutlineList::iterator& position, Vertex_handle v) {
+void erase_vertex(OutlineList& outline, OutlineIndex& index, OutlineList::iterator& position, Vertex_handle v) {
   while (position != outline.end() && *position == v) ++position;
-  outline.remove(v);
+  const auto found = index.find(key_of(v));
+  if (found == index.end()) return;
+  for (const OutlineList::iterator element : found->second) outline.erase(element);
+  index.erase(found);
 }
 
 // One round over segment i's outline; returns whether a vertex was removed.
@@ -52,25 +69,34 @@ bool refinement_round(RoofSegmentList& segments, std::size_t i, const PointTrian
   if (outline.empty()) return false;
   bool changed = false;
   const int own = outline.front()->info().cluster_id();
+  // Built at the first removal: most rounds (every segment's last) remove nothing.
+  OutlineIndex index;
+  bool indexed = false;
   auto position = outline.begin();
   while (position != outline.end()) {
     const Vertex_handle v = *position;
-    report.console_line("processing vertex ", static_cast<unsigned>(v->info().index()));
+    report.console_line_buffered("processing vertex ", static_cast<unsigned>(v->info().index()));
     const std::vector<int> numbers = neighbour_numbers(triangulation, v, own);
     bool remove = false;
     if (better_fit_elsewhere(numbers, segments, static_cast<int>(i), v, report)) {
-      report.console_line("removing");
+      report.console_line_buffered("removing");
+      if (!indexed) index = index_outline(outline);
+      indexed = true;
+      // The elements led in go in front of position: index them too.
+      const auto before = position == outline.begin() ? outline.end() : std::prev(position);
       lead_around_inner_neighbours(segments[i], position, triangulation);
+      for (auto added = before == outline.end() ? outline.begin() : std::next(before); added != position; ++added)
+        index[key_of(*added)].push_back(added);
       changed = true;
       remove = true;
     }
     ++position;
     if (remove) {
-      erase_vertex(outline, position, v);
+      erase_vertex(outline, index, position, v);
       // A spike tip leaves its two sides on the same vertex, now consecutive:
       // that vertex goes as well.
       if (position != outline.end() && position != outline.begin() && *std::prev(position) == *position)
-        erase_vertex(outline, position, *position);
+        erase_vertex(outline, index, position, *position);
     }
   }
   return changed;
@@ -86,13 +112,16 @@ void refine_segments(RoofSegmentList& segments, const PointTriangulation& triang
       // A segment whose outline keeps changing is left as if it had settled.
       if (!changed || round == kMaxRefinementRounds) break;
       changed = refinement_round(segments, i, triangulation, report);
-
-      if (report.scenes()) {
-        const OutlineList& first = segments[0].mutable_outline();
-        report_scene(report, SceneKind::points_cycled, "work/ob0_after_first_round.wrl", "yellow",
-                     VertexList(first.begin(), first.end()));
-      }
     }
+  }
+  report.flush_console();
+  // A round changes only its own segment's outline, so the first segment's
+  // outline after its last round is the scene; every round used to rewrite
+  // the same file, and that last write is the one that stands.
+  if (report.scenes() && !segments.empty()) {
+    const OutlineList& first = segments[0].mutable_outline();
+    report_scene(report, SceneKind::points_cycled, "work/ob0_after_first_round.wrl", "yellow",
+                 VertexList(first.begin(), first.end()));
   }
 }
 

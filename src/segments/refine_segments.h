@@ -18,8 +18,8 @@ constexpr int kMaxRefinementRounds = 100;
 // is led round it through its inner neighbours. A segment is left after a round
 // without removal or after kMaxRefinementRounds rounds. Reports "round r about
 // border i", "processing vertex <index>" and "removing" lines to the console
-// and, after every round, the outline of the segment at index 0 as the scene
-// "work/ob0_after_first_round.wrl". Only outlines change.
+// and, at the end, the refined outline of the segment at index 0 as the scene
+// "work/ob0_after_first_round.wrl" (when there is a segment). Only outlines change.
 void refine_segments(RoofSegmentList& segments, const PointTriangulation& triangulation, Report& report);
 
 // Whether v's residual to the plane of segments[own] exceeds the integer part

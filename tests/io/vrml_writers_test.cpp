@@ -1,6 +1,10 @@
 #include "io/vrml_writers.h"
 
 #include <array>
+#include <cmath>
+#include <limits>
+#include <random>
+#include <sstream>
 #include <filesystem>
 #include <vector>
 
@@ -107,6 +111,38 @@ TEST(write_vrml_points_cycled, ColoursCycleAndAppearanceIsIgnored) {
   std::vector<Point> none;
   write_vrml_points_cycled(none, "empty.wrl", "default", "yellow", 2);
   EXPECT_EQ(read_text("empty.wrl"), points_preamble);
+}
+
+// Every coordinate reads as a stream in fixed notation writes it: the values
+// whose decimals round differently from how they read (0.005 and 2.675 are
+// stored just above and below their half, 0.015 just below), exact ties
+// (half to even), signed zero, huge, tiny and non-finite values, and random
+// ones of every magnitude, at several precisions.
+TEST(write_vrml_points, CoordinatesReadAsTheStreamWritesThem) {
+  ScratchDirectory scratch;
+  std::vector<double> values{-0.0, 0.005, 0.015, 2.675, -0.005, 0.125, 0.375, 2.5, 1.005, 0.995, 1e300, -1e-300,
+                             5e-324, std::numeric_limits<double>::infinity(),
+                             -std::numeric_limits<double>::infinity(), std::numeric_limits<double>::quiet_NaN()};
+  std::mt19937_64 random(3);
+  for (int i = 0; i < 3000; ++i) {
+    values.push_back(std::ldexp(static_cast<double>(random() >> 11), static_cast<int>(random() % 90) - 75) *
+                     (i % 2 == 0 ? 1 : -1));
+    values.push_back(static_cast<double>(static_cast<long long>(random() % 2000001) - 1000000) / 1000 + 0.005);
+  }
+  std::vector<Point> points;
+  for (std::size_t i = 0; i + 2 < values.size(); i += 3) points.push_back({values[i], values[i + 1], values[i + 2]});
+  points.push_back({values[values.size() - 2], values.back(), 0.0});
+  for (const int precision : {0, 2, 3, 17}) {
+    std::ostringstream expected;
+    expected << points_preamble;
+    expected.setf(std::ios::fixed, std::ios::floatfield);
+    expected.precision(precision);
+    for (const Point& p : points)
+      expected << "Transform {translation " << p.x << " " << p.y << " " << p.z << "\n"
+               << "children Shape { appearance USE\tblue geometry Sphere\t{radius 0.3}}}\n";
+    write_vrml_points(points, "points.wrl", "default", "blue", precision);
+    EXPECT_TRUE(read_text("points.wrl") == expected.str()) << "precision " << precision;
+  }
 }
 
 TEST(write_vrml_points, DefaultModeReplacesAndAppModeAppends) {

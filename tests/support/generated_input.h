@@ -7,6 +7,9 @@
 
 #include "building_generator.h"
 #include "pipeline/building_input.h"
+#include "points/centre_points.h"
+#include "points/mark_roof_points.h"
+#include "points/point_cloud.h"
 
 namespace roofplanes::testing {
 
@@ -33,6 +36,17 @@ inline std::vector<int> true_faces(const building_generator::Building& building)
   for (const int position : building.position_of_record)
     faces.push_back(building.plane_of_position[static_cast<std::size_t>(position)]);
   return faces;
+}
+
+// A generated building of about roof_points roof points as the main loop
+// meets it: triangulated, centred and with its roof points marked.
+inline PointCloud generated_cloud(building_generator::RoofShape shape, std::size_t roof_points, unsigned seed) {
+  const BuildingInput input =
+      input_of(building_generator::generate_building(building_generator::options_for_roof_points(shape, roof_points, seed)));
+  PointCloud cloud = triangulate_points(input.points);
+  centre_points(cloud.triangulation);
+  mark_roof_points(input.roof, cloud);
+  return cloud;
 }
 
 }  // namespace roofplanes::testing

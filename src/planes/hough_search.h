@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "planes/hough_vote.h"
+#include "points/point_triangulation.h"
+
+namespace roofplanes {
+
+// Bytes the plane search may spend on counting every cell of its grid at
+// once: far above any real building (a 100 m building needs about 1 MB).
+// Above it the search counts one direction at a time.
+inline constexpr std::size_t hough_grid_budget = std::size_t{64} << 20;
+
+// What the plane search carries from one pass to the next of one extraction:
+// the roof points still in play and, while the grid fits the budget, the vote
+// counts of every cell with the grid they were made for. Between two searches
+// roof flags may only be cleared and coordinates must not change.
+struct HoughSearch {
+  VertexList in_play;  // vertex iteration order
+  bool gathered = false;
+
+  std::vector<std::uint32_t> counts;  // direction by direction, each row one count per s level
+  bool counts_valid = false;
+  double counted_max_distance = 0.0;  // the grid the counts belong to
+  double counted_angle_resolution = 0.0;
+  double counted_s_resolution = 0.0;
+
+  std::size_t grid_budget = hough_grid_budget;  // bytes
+  VoteKernel kernel = default_vote_kernel();
+};
+
+// Brings search.in_play up to date with the triangulation's roof flags. The
+// first call gathers every roof point in vertex iteration order; later calls
+// drop the points whose flag was cleared, keeping the order of the rest, and
+// append the dropped ones to left (when given).
+void update_points_in_play(HoughSearch& search, const PointTriangulation& triangulation, VertexList* left);
+
+}  // namespace roofplanes

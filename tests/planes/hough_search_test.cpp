@@ -1,0 +1,89 @@
+// The plane search carried from pass to pass must find, pass after pass,
+// exactly what a fresh search finds: the same winning points and the same log,
+// whether it carries the whole grid of counts or counts row by row.
+
+#include "planes/hough_search.h"
+
+#include <cmath>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "planes/hough_TDS.h"
+#include "support/captured_report.h"
+#include "support/generated_input.h"
+
+namespace roofplanes {
+namespace {
+
+using roofplanes::testing::CapturedReport;
+
+struct SearchRun {
+  VertexList winner;
+  std::string log;
+};
+
+SearchRun search_once(const PointTriangulation& triangulation, HoughSearch* search) {
+  SearchRun run;
+  CapturedReport out;
+  if (search == nullptr)
+    hough_TDS(triangulation, run.winner, 3.0, 1.2, out.report);
+  else
+    hough_TDS(triangulation, *search, run.winner, 3.0, 1.2, out.report);
+  run.log = out.observer.log_text;
+  return run;
+}
+
+// The roof point farthest from the origin: taking it out changes the grid.
+Vertex_handle farthest_roof_point(const PointTriangulation& triangulation) {
+  Vertex_handle farthest;
+  double largest = -1.0;
+  for (auto v = triangulation.finite_vertices_begin(); v != triangulation.finite_vertices_end(); ++v) {
+    if (!v->info().is_roof()) continue;
+    const Point3& p = v->point();
+    const double d = std::sqrt(p.x() * p.x() + p.y() * p.y() + p.z() * p.z());
+    if (d > largest) largest = d, farthest = v;
+  }
+  return farthest;
+}
+
+TEST(HoughSearch, PassAfterPassEqualsAFreshSearchOnEitherPath) {
+  // More roof points than one tile of the vote loop, several faces.
+  PointCloud cloud = testing::generated_cloud(building_generator::RoofShape::cross_gable, 12000, 3);
+  PointTriangulation& triangulation = cloud.triangulation;
+  HoughSearch carried;
+  HoughSearch row_by_row;
+  row_by_row.grid_budget = 0;  // every grid is over it
+
+  int carried_passes = 0, new_grids = 0;
+  for (int pass = 0; pass < 8; ++pass) {
+    const double grid_before = carried.counted_max_distance;
+    const bool had_counts = carried.counts_valid;
+    const SearchRun fresh = search_once(triangulation, nullptr);
+    const SearchRun with_counts = search_once(triangulation, &carried);
+    const SearchRun by_row = search_once(triangulation, &row_by_row);
+    ASSERT_FALSE(fresh.winner.empty()) << "pass " << pass;
+    EXPECT_EQ(with_counts.winner, fresh.winner) << "pass " << pass;
+    EXPECT_EQ(with_counts.log, fresh.log) << "pass " << pass;
+    EXPECT_EQ(by_row.winner, fresh.winner) << "pass " << pass;
+    EXPECT_EQ(by_row.log, fresh.log) << "pass " << pass;
+    EXPECT_FALSE(row_by_row.counts_valid);
+    ASSERT_TRUE(carried.counts_valid);
+    if (had_counts && carried.counted_max_distance == grid_before)
+      ++carried_passes;
+    else
+      ++new_grids;
+
+    // Out of play, as a pass takes them: half of the winning cell's points
+    // (a few faces would be gone in a few passes otherwise), and every other
+    // pass the farthest roof point, which shrinks the grid.
+    for (std::size_t i = 0; i < fresh.winner.size(); i += 2) fresh.winner[i]->info().set_is_roof(false);
+    if (pass % 2 == 1) farthest_roof_point(triangulation)->info().set_is_roof(false);
+  }
+  // Both ways of bringing the counts up to date were taken.
+  EXPECT_GE(carried_passes, 3);
+  EXPECT_GE(new_grids, 4);
+}
+
+}  // namespace
+}  // namespace roofplanes
