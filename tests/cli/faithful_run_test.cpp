@@ -164,7 +164,7 @@ TEST(faithful_run, FilesThatCannotBeWrittenAreReportedOnce) {
   }
 }
 
-TEST(faithful_run, RoofPointsTooFarFromTheCentreAreRefused) {
+TEST(faithful_run, FarRoofPointsAreRefusedOrSearchedInLittleMemory) {
   const std::string points = read_text(input / "Building_69.txt");
   const std::string roof = read_text(input / "roof.txt");
   // One roof point 10,000 km east of the building, and one at 1e200.
@@ -181,6 +181,22 @@ TEST(faithful_run, RoofPointsTooFarFromTheCentreAreRefused) {
     EXPECT_EQ(run.files, (std::map<fs::path, std::string>{{"execution_log.txt", ""}}));
     EXPECT_LT(run.program.peak_rss_kb, 100 * 1024);
   }
+
+  // An intensity column read as coordinates: x, y, z, i, x, ... puts
+  // national-grid values into z, millions of metres from the centre, yet
+  // within the level bound. The search runs row by row, in little memory.
+  std::istringstream lines(points);
+  std::string with_intensity;
+  int n = 0;
+  for (std::string x, y, z; lines >> x >> y >> z; ++n)
+    with_intensity += x + " " + y + " " + z + " " + std::to_string(n * 37 % 255) + "\n";
+  const Outcome run = run_on(&with_intensity, &roof);
+  EXPECT_EQ(run.program.status, 1);  // the last record is cut short
+  EXPECT_NE(run.program.err.find("records read"), std::string::npos);
+  const std::string& log = run.files.at("execution_log.txt");
+  EXPECT_GT(std::stod(log.substr(log.find("\ns_levels ") + 10)), 1e6);
+  EXPECT_NE(run.program.out.find("Refining Segments\n"), std::string::npos);
+  EXPECT_LT(run.program.peak_rss_kb, 100 * 1024);
 }
 
 }  // namespace
