@@ -1,9 +1,8 @@
 #include "pipeline/parameters.h"
 
-#include <cmath>
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
+#include <charconv>
+#include <cmath>
 #include <stdexcept>
 
 #include "points/mark_roof_points.h"
@@ -103,18 +102,10 @@ Parameters preset_parameters(Preset preset, const BuildingInput& input) {
 std::string format_parameters(const Parameters& p) {
   std::string text;
   const auto line = [&](const char* name, double value) {
+    // The shortest text that reads back as the same double.
     char number[64];
-    std::snprintf(number, sizeof number, "%.17g", value);
-    // The shortest of %.1g … %.17g that reads back as the same double.
-    for (int digits = 1; digits <= 17; ++digits) {
-      char shorter[64];
-      std::snprintf(shorter, sizeof shorter, "%.*g", digits, value);
-      if (std::strtod(shorter, nullptr) == value) {
-        std::snprintf(number, sizeof number, "%s", shorter);
-        break;
-      }
-    }
-    text += std::string(name) + " " + number + "\n";
+    const auto end = std::to_chars(number, number + sizeof number, value).ptr;
+    text += std::string(name) + " " + std::string(number, end) + "\n";
   };
   const auto count = [&](const char* name, std::size_t value) {
     text += std::string(name) + " " + std::to_string(value) + "\n";
