@@ -1,5 +1,6 @@
 #include "planes/hough_TDS.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cmath>
 #include <cstdint>
@@ -8,6 +9,7 @@
 #include <tbb/blocked_range.h>
 #include <tbb/enumerable_thread_specific.h>
 #include <tbb/parallel_for.h>
+#include <tbb/task_arena.h>
 
 #include "planes/hough_levels.h"
 #include "planes/max_roof_distance.h"
@@ -107,15 +109,24 @@ GridPeak row_by_row_peak(const HoughSearch& search, const std::vector<HoughDirec
   };
   tbb::enumerable_thread_specific<RowScratch> scratch_of_thread;
   std::vector<RowPeak> rows(directions.size());
-  tbb::parallel_for(tbb::blocked_range<std::size_t>(0, directions.size(), 8),
-                    [&](const tbb::blocked_range<std::size_t>& block) {
-                      RowScratch& scratch = scratch_of_thread.local();
-                      if (scratch.row.size() != levels.count) scratch.row.assign(levels.count, 0);
-                      scratch.levels.resize(points.count);
-                      for (std::size_t d = block.begin(); d < block.end(); ++d)
-                        rows[d] = count_row_peak(points, directions[d], scratch.row.data(), scratch.levels.data(),
-                                                 levels, search.kernel);
-                    });
+  // Every thread holds a row of its own: no more rows at once than half the
+  // budget holds (at least one), however many cores there are, so that the
+  // search stays small where the whole grid would not fit.
+  const std::size_t row_bytes = levels.count * sizeof(std::uint32_t) + points.count * sizeof(std::int32_t);
+  const std::size_t cores = static_cast<std::size_t>(tbb::this_task_arena::max_concurrency());
+  const std::size_t rows_at_once = std::clamp<std::size_t>(search.grid_budget / 2 / row_bytes, 1, cores);
+  tbb::task_arena arena(static_cast<int>(rows_at_once));
+  arena.execute([&] {
+    tbb::parallel_for(tbb::blocked_range<std::size_t>(0, directions.size(), 8),
+                      [&](const tbb::blocked_range<std::size_t>& block) {
+                        RowScratch& scratch = scratch_of_thread.local();
+                        if (scratch.row.size() != levels.count) scratch.row.assign(levels.count, 0);
+                        scratch.levels.resize(points.count);
+                        for (std::size_t d = block.begin(); d < block.end(); ++d)
+                          rows[d] = count_row_peak(points, directions[d], scratch.row.data(), scratch.levels.data(),
+                                                   levels, search.kernel);
+                      });
+  });
   return join_row_peaks(rows);
 }
 
