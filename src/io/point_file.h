@@ -23,4 +23,13 @@ struct PointFile {
 
 PointFile read_point_file(const std::string& file_name);
 
+// The complete x y z records at the start of text, read number by number as
+// the stream's extraction into double reads them (the same numbers, stopping
+// at the same byte), and the byte offset just after the last of them.
+struct PointRecords {
+  std::vector<Point> points;
+  std::size_t end = 0;
+};
+PointRecords read_point_records(const std::string& text);
+
 }  // namespace roofplanes

@@ -58,33 +58,135 @@ GridPeak join_row_peaks(const std::vector<RowPeak>& rows) {
   return peak;
 }
 
-// Counts of the whole grid, carried in the search while the grid stays the
-// same: only the votes of the points that left play are taken away.
+// For every cell j of the grid to, the cells [lo[j], hi[j]] of the grid from
+// that hold all points a cell j holds: the cells overlapping it, widened by one
+// on each side for the rounding of either level, and running to the end of
+// from at the clamped first and last cell.
+struct CellCover {
+  std::vector<std::uint32_t> lo, hi;
+};
+
+CellCover cell_cover(const HoughDistanceLevels& from, const HoughDistanceLevels& to) {
+  CellCover cover;
+  cover.lo.resize(to.count);
+  cover.hi.resize(to.count);
+  const std::int32_t last = static_cast<std::int32_t>(from.count - 1);
+  for (std::size_t j = 0; j < to.count; ++j) {
+    const double low = to.min_s + static_cast<double>(j) * to.resolution;
+    const double high = to.min_s + static_cast<double>(j + 1) * to.resolution;
+    cover.lo[j] = j == 0 ? 0 : static_cast<std::uint32_t>(std::max(hough_s_level(low, from) - 1, 0));
+    cover.hi[j] = j + 1 == to.count ? static_cast<std::uint32_t>(last)
+                                    : static_cast<std::uint32_t>(std::min(hough_s_level(high, from) + 1, last));
+  }
+  return cover;
+}
+
+// The most points one cell of a row can hold in the grid of cover.lo.size()
+// cells, from the row's exact counts in the grid cover maps from.
+std::uint32_t cell_bound(const std::uint32_t* row, std::size_t from_count, const CellCover& cover,
+                         std::vector<std::uint32_t>& prefix) {
+  prefix.resize(from_count + 1);
+  prefix[0] = 0;
+  for (std::size_t i = 0; i < from_count; ++i) prefix[i + 1] = prefix[i] + row[i];  // at most the points in play
+  std::uint32_t largest = 0;
+  for (std::size_t j = 0; j < cover.lo.size(); ++j)
+    largest = std::max(largest, prefix[cover.hi[j] + 1] - prefix[cover.lo[j]]);
+  return largest;
+}
+
+// Counts of the whole grid, carried in the search: while the grid stays the
+// same only the votes of the points that left play are taken away; when it
+// changes, rows are counted again in the new grid in the order of their
+// bounds, until no bound left reaches the largest exact count. The winner,
+// its tie count and the first cell holding it are those of a fresh count:
+// every cell that could hold the largest count is counted exactly.
 GridPeak whole_grid_peak(HoughSearch& search, const VertexList& left, const std::vector<HoughDirection>& directions,
                          const HoughDistanceLevels& levels, double max_distance, double angle_resolution,
                          double s_resolution) {
-  const bool same_grid = search.counts_valid && search.counted_max_distance == max_distance &&
-                         search.counted_angle_resolution == angle_resolution &&
-                         search.counted_s_resolution == s_resolution;
+  const std::size_t n = directions.size();
+  std::vector<std::size_t> all_rows(n);
+  for (std::size_t d = 0; d < n; ++d) all_rows[d] = d;
   // Taking votes away costs what voting costs: whichever set is smaller.
-  if (same_grid && left.size() <= search.in_play.size()) {
-    vote_grid(left, directions.data(), directions.size(), search.counts.data(), levels, true, search.kernel);
+  const bool carried = search.counts_valid && search.counted_angle_resolution == angle_resolution &&
+                       search.counted_s_resolution == s_resolution && search.row_grid.size() == n &&
+                       levels.count <= search.count_stride && left.size() <= search.in_play.size();
+  bool new_grid = false;
+  if (carried) {
+    vote_rows(left, directions.data(), all_rows.data(), n, search.counts.data(), search.count_stride,
+              search.grids.data(), search.row_grid.data(), true, search.kernel);
+    if (search.counted_max_distance != max_distance) {
+      search.grids.push_back(levels);
+      search.counted_max_distance = max_distance;
+      new_grid = true;
+    }
   } else {
-    search.counts.assign(directions.size() * levels.count, 0);
-    vote_grid(search.in_play, directions.data(), directions.size(), search.counts.data(), levels, false,
-              search.kernel);
+    search.count_stride = levels.count;
+    search.counts.assign(n * levels.count, 0);
+    search.grids.assign(1, levels);
+    search.row_grid.assign(n, 0);
+    search.row_bound.assign(n, 0);
+    vote_grid(search.in_play, directions.data(), n, search.counts.data(), levels, false, search.kernel);
     search.counts_valid = true;
     search.counted_max_distance = max_distance;
     search.counted_angle_resolution = angle_resolution;
     search.counted_s_resolution = s_resolution;
   }
-  std::vector<RowPeak> rows(directions.size());
-  const std::uint32_t* const counts = search.counts.data();
-  tbb::parallel_for(tbb::blocked_range<std::size_t>(0, directions.size(), 64),
+  const std::uint32_t newest = static_cast<std::uint32_t>(search.grids.size() - 1);
+  std::uint32_t* const counts = search.counts.data();
+  const std::size_t stride = search.count_stride;
+
+  std::vector<RowPeak> rows(n);
+  tbb::parallel_for(tbb::blocked_range<std::size_t>(0, n, 64), [&](const tbb::blocked_range<std::size_t>& block) {
+    for (std::size_t d = block.begin(); d < block.end(); ++d)
+      if (search.row_grid[d] == newest) rows[d] = row_peak(counts + d * stride, 0, levels.count);
+  });
+  std::uint32_t best = 0;
+  for (const RowPeak& row : rows) best = std::max(best, row.largest);
+
+  // Bounds of the rows in older grids: all of them in a new grid, otherwise
+  // only those whose carried bound still reaches the best exact count.
+  std::vector<CellCover> covers(newest);
+  for (std::uint32_t g = 0; g < newest; ++g) covers[g] = cell_cover(search.grids[g], levels);
+  std::vector<std::size_t> candidates;
+  for (std::size_t d = 0; d < n; ++d)
+    if (search.row_grid[d] != newest && (new_grid || search.row_bound[d] >= best)) candidates.push_back(d);
+  tbb::enumerable_thread_specific<std::vector<std::uint32_t>> prefixes;
+  tbb::parallel_for(tbb::blocked_range<std::size_t>(0, candidates.size(), 16),
                     [&](const tbb::blocked_range<std::size_t>& block) {
-                      for (std::size_t d = block.begin(); d < block.end(); ++d)
-                        rows[d] = row_peak(counts + d * levels.count, 0, levels.count);
+                      std::vector<std::uint32_t>& prefix = prefixes.local();
+                      for (std::size_t i = block.begin(); i < block.end(); ++i) {
+                        const std::size_t d = candidates[i];
+                        const std::uint32_t g = search.row_grid[d];
+                        search.row_bound[d] =
+                            cell_bound(counts + d * stride, search.grids[g].count, covers[g], prefix);
+                      }
                     });
+  std::stable_sort(candidates.begin(), candidates.end(),
+                   [&](std::size_t a, std::size_t b) { return search.row_bound[a] > search.row_bound[b]; });
+
+  // Count again, highest bound first, in growing batches (each batch passes
+  // over every point in play once), while a bound reaches the best count.
+  std::size_t next = 0, batch = 32;
+  while (next < candidates.size() && search.row_bound[candidates[next]] >= best) {
+    std::size_t end = next;
+    while (end < candidates.size() && end - next < batch && search.row_bound[candidates[end]] >= best) ++end;
+    for (std::size_t i = next; i < end; ++i) {
+      const std::size_t d = candidates[i];
+      std::fill(counts + d * stride, counts + d * stride + levels.count, 0u);
+      search.row_grid[d] = newest;
+    }
+    vote_rows(search.in_play, directions.data(), candidates.data() + next, end - next, counts, stride,
+              search.grids.data(), search.row_grid.data(), false, search.kernel);
+    for (std::size_t i = next; i < end; ++i) {
+      const std::size_t d = candidates[i];
+      rows[d] = row_peak(counts + d * stride, 0, levels.count);
+      best = std::max(best, rows[d].largest);
+    }
+    next = end;
+    batch *= 2;
+  }
+  // Every row left in an older grid holds less than the best count in each
+  // cell: it takes no part in the peak.
   return join_row_peaks(rows);
 }
 
@@ -163,7 +265,8 @@ PlaneParams hough_TDS(const PointTriangulation& triangulation, HoughSearch& sear
   report.log_text("max_s ", max_s);
   report.log_text("s_resolution ", s_resolution);
 
-  std::vector<HoughDirection> directions;  // row by row, tilt outer, pan inner
+  std::vector<HoughDirection>& directions = search.directions;
+  directions.clear();
   std::vector<std::size_t> first_direction(tilt_levels.size());
   for (std::size_t i = 0; i < tilt_levels.size(); ++i) {
     first_direction[i] = directions.size();

@@ -23,9 +23,10 @@ PlaneParams hough_TDS(const PointTriangulation& triangulation, VertexList& outpu
 
 // The same, pass after pass of one extraction: search carries the roof points
 // in play and the vote counts between calls (see HoughSearch), so a pass costs
-// the points in play and, while the distance grid is unchanged, only the votes
-// of the points that left play. Grids above search.grid_budget are counted one
-// direction at a time, with the same result and log.
+// the points in play and the votes of the points that left play; when the
+// distance grid changes, only the directions that might hold the winning cell
+// are counted again. Grids above search.grid_budget are counted one direction
+// at a time, with the same result and log.
 PlaneParams hough_TDS(const PointTriangulation& triangulation, HoughSearch& search, VertexList& output,
                       double angle_resolution, double s_resolution, Report& report);
 

@@ -16,17 +16,28 @@ inline constexpr std::size_t hough_grid_budget = std::size_t{64} << 20;
 
 // What the plane search carries from one pass to the next of one extraction:
 // the roof points still in play and, while the grid fits the budget, the vote
-// counts of every cell with the grid they were made for. Between two searches
-// roof flags may only be cleared and coordinates must not change.
+// counts of every cell. When the distance grid changes, a row (one direction)
+// is counted again in the new grid only if one of its cells might hold the
+// most votes: the rest keep their exact counts in the grid they were made
+// for, and from those a bound on what any of their cells in the newest grid
+// holds. Between two searches roof flags may only be cleared and coordinates
+// must not change.
 struct HoughSearch {
   VertexList in_play;  // vertex iteration order
   bool gathered = false;
 
-  std::vector<std::uint32_t> counts;  // direction by direction, each row one count per s level
+  std::vector<HoughDirection> directions;  // of the last search, row by row: tilt outer, pan inner
+  std::vector<std::uint32_t> counts;  // row d at counts + d · count_stride, one count per s level
+  std::size_t count_stride = 0;
   bool counts_valid = false;
-  double counted_max_distance = 0.0;  // the grid the counts belong to
+  double counted_max_distance = 0.0;  // the newest grid
   double counted_angle_resolution = 0.0;
   double counted_s_resolution = 0.0;
+  std::vector<HoughDistanceLevels> grids;  // every grid a row is counted in, the newest last
+  std::vector<std::uint32_t> row_grid;     // per row: its grid in grids
+  // Per row in an older grid: at least the count of any of its cells in the
+  // newest grid. Counts only fall between passes, so a bound stays one.
+  std::vector<std::uint32_t> row_bound;
 
   std::size_t grid_budget = hough_grid_budget;  // bytes
   VoteKernel kernel = default_vote_kernel();

@@ -68,20 +68,34 @@ struct VoteScratch {
   std::vector<std::uint32_t> lane_counts;
 };
 
-// The votes of one tile in directions [first, last). Points next to each
-// other in scan order tend to hit the same level, so the counting goes to
+// Which rows to count and in which grid: rows[i] is the i-th direction to
+// count (all directions in order when rows is null), row d starts at
+// counts + d · stride and is counted in grids[row_grid[d]] (grids[0] when
+// row_grid is null).
+struct RowSelection {
+  const std::size_t* rows;
+  std::uint32_t* counts;
+  std::size_t stride;
+  const HoughDistanceLevels* grids;
+  const std::uint32_t* row_grid;
+};
+
+// The votes of one tile in the selected rows [first, last). Points next to
+// each other in scan order tend to hit the same level, so the counting goes to
 // four interleaved sub-counts per level: an increment then rarely waits for
 // the one before it.
-void vote_tile(const HoughPoints& tile, const HoughDirection* directions, std::size_t first, std::size_t last,
-               std::uint32_t* counts, const HoughDistanceLevels& levels, bool subtract, VoteKernel kernel,
-               VoteScratch& scratch) {
+void vote_tile(const HoughPoints& tile, const HoughDirection* directions, const RowSelection& selection,
+               std::size_t first, std::size_t last, bool subtract, VoteKernel kernel, VoteScratch& scratch) {
   constexpr std::size_t lanes = 4;
   scratch.levels.resize(tile_size);
-  scratch.lane_counts.resize(levels.count * lanes, 0);
+  scratch.lane_counts.resize(selection.stride * lanes, 0);
   std::int32_t* const k = scratch.levels.data();
   std::uint32_t* const lc = scratch.lane_counts.data();
   const std::size_t count = tile.count;
-  for (std::size_t d = first; d < last; ++d) {
+  for (std::size_t i = first; i < last; ++i) {
+    const std::size_t d = selection.rows != nullptr ? selection.rows[i] : i;
+    const HoughDistanceLevels& levels =
+        selection.grids[selection.row_grid != nullptr ? selection.row_grid[d] : 0];
     tile_levels(directions[d], tile.x, tile.y, tile.z, count, levels, k, kernel);
     std::size_t p = 0;
     for (; p + lanes <= count; p += lanes) {
@@ -92,13 +106,42 @@ void vote_tile(const HoughPoints& tile, const HoughDirection* directions, std::s
     }
     for (; p < count; ++p) ++lc[static_cast<std::size_t>(k[p]) * lanes];
 
-    std::uint32_t* const row = counts + d * levels.count;
+    std::uint32_t* const row = selection.counts + d * selection.stride;
     for (std::size_t level = 0; level < levels.count; ++level) {
       std::uint32_t* const sub = lc + level * lanes;
       const std::uint32_t sum = sub[0] + sub[1] + sub[2] + sub[3];
       row[level] = subtract ? row[level] - sum : row[level] + sum;
       sub[0] = sub[1] = sub[2] = sub[3] = 0;
     }
+  }
+}
+
+// The points go in tiles whose coordinates are copied once and then stay in
+// cache while every selected row passes over them; within a tile the rows
+// are spread over the threads of the calling task arena, each row counted by
+// one thread alone.
+void vote_selected(const VertexList& vertices, const HoughDirection* directions, std::size_t row_count,
+                   const RowSelection& selection, bool subtract, VoteKernel kernel) {
+  if (row_count == 0 || vertices.empty()) return;
+  std::vector<double> x(tile_size), y(tile_size), z(tile_size);
+  tbb::enumerable_thread_specific<VoteScratch> scratch;
+  for (std::size_t start = 0; start < vertices.size(); start += tile_size) {
+    const std::size_t count = std::min(tile_size, vertices.size() - start);
+    for (std::size_t p = 0; p < count; ++p) {
+      const Point3& point = vertices[start + p]->point();
+      x[p] = point.x();
+      y[p] = point.y();
+      z[p] = point.z();
+    }
+    const HoughPoints tile{x.data(), y.data(), z.data(), count};
+    // Blocks of rows small enough to keep both cores busy to the end of the
+    // tile, large enough to pay for their scheduling.
+    constexpr std::size_t grain = 64;
+    tbb::parallel_for(tbb::blocked_range<std::size_t>(0, row_count, grain),
+                      [&](const tbb::blocked_range<std::size_t>& block) {
+                        vote_tile(tile, directions, selection, block.begin(), block.end(), subtract, kernel,
+                                  scratch.local());
+                      });
   }
 }
 
@@ -120,27 +163,15 @@ void hough_point_levels(const HoughDirection& direction, const HoughPoints& poin
 
 void vote_grid(const VertexList& vertices, const HoughDirection* directions, std::size_t direction_count,
                std::uint32_t* counts, const HoughDistanceLevels& levels, bool subtract, VoteKernel kernel) {
-  if (levels.count == 0 || vertices.empty()) return;
-  std::vector<double> x(tile_size), y(tile_size), z(tile_size);
-  tbb::enumerable_thread_specific<VoteScratch> scratch;
-  for (std::size_t start = 0; start < vertices.size(); start += tile_size) {
-    const std::size_t count = std::min(tile_size, vertices.size() - start);
-    for (std::size_t p = 0; p < count; ++p) {
-      const Point3& point = vertices[start + p]->point();
-      x[p] = point.x();
-      y[p] = point.y();
-      z[p] = point.z();
-    }
-    const HoughPoints tile{x.data(), y.data(), z.data(), count};
-    // Blocks of directions small enough to keep both cores busy to the end
-    // of the tile, large enough to pay for their scheduling.
-    constexpr std::size_t grain = 64;
-    tbb::parallel_for(tbb::blocked_range<std::size_t>(0, direction_count, grain),
-                      [&](const tbb::blocked_range<std::size_t>& block) {
-                        vote_tile(tile, directions, block.begin(), block.end(), counts, levels, subtract, kernel,
-                                  scratch.local());
-                      });
-  }
+  if (levels.count == 0) return;
+  vote_selected(vertices, directions, direction_count, {nullptr, counts, levels.count, &levels, nullptr}, subtract,
+                kernel);
+}
+
+void vote_rows(const VertexList& vertices, const HoughDirection* directions, const std::size_t* rows,
+               std::size_t row_count, std::uint32_t* counts, std::size_t stride, const HoughDistanceLevels* grids,
+               const std::uint32_t* row_grid, bool subtract, VoteKernel kernel) {
+  vote_selected(vertices, directions, row_count, {rows, counts, stride, grids, row_grid}, subtract, kernel);
 }
 
 RowPeak row_peak(const std::uint32_t* counts, std::size_t begin, std::size_t end) {

@@ -55,6 +55,13 @@ void hough_point_levels(const HoughDirection& direction, const HoughPoints& poin
 void vote_grid(const VertexList& vertices, const HoughDirection* directions, std::size_t direction_count,
                std::uint32_t* counts, const HoughDistanceLevels& levels, bool subtract, VoteKernel kernel);
 
+// The same for the rows rows[0, row_count) only, each in its own grid: row d
+// starts at counts + d · stride and is counted in the levels
+// grids[row_grid[d]] (at most stride of them).
+void vote_rows(const VertexList& vertices, const HoughDirection* directions, const std::size_t* rows,
+               std::size_t row_count, std::uint32_t* counts, std::size_t stride, const HoughDistanceLevels* grids,
+               const std::uint32_t* row_grid, bool subtract, VoteKernel kernel);
+
 // The largest count of one row, how many of its cells hold it, and the first
 // of them; an empty row has largest 0 and no cell.
 struct RowPeak {
