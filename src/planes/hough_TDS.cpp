@@ -94,104 +94,160 @@ std::uint32_t cell_bound(const std::uint32_t* row, std::size_t from_count, const
   return largest;
 }
 
-// Counts of the whole grid, carried in the search: while the grid stays the
-// same only the votes of the points that left play are taken away; when it
-// changes, rows are counted again in the new grid in the order of their
-// bounds, until no bound left reaches the largest exact count. The winner,
-// its tie count and the first cell holding it are those of a fresh count:
-// every cell that could hold the largest count is counted exactly.
+// Counts of the whole grid, carried in the search, made exact only where they
+// might hold the peak. A row starts with bounds from bins of the points (a
+// small part of the cost of counting it); once counted, it keeps counts that
+// are exact for the points in play at some earlier pass (its epoch: the
+// points that left play since are search.departed[epoch, end)) in the grid it
+// was counted in. Counts only fall, so both bound today's, and from them
+// row_bound bounds any of its cells in the newest grid. Rows are made exact in
+// the order of their bounds (taking away the votes of the points that left
+// since, or counting again, whichever is less), until no bound left reaches
+// the largest exact count. The winner, its tie count and the first cell
+// holding it are those of a fresh count: every row that could hold the
+// largest count is counted exactly.
 GridPeak whole_grid_peak(HoughSearch& search, const VertexList& left, const std::vector<HoughDirection>& directions,
                          const HoughDistanceLevels& levels, double max_distance, double angle_resolution,
                          double s_resolution) {
   const std::size_t n = directions.size();
-  std::vector<std::size_t> all_rows(n);
-  for (std::size_t d = 0; d < n; ++d) all_rows[d] = d;
-  // Taking votes away costs what voting costs: whichever set is smaller.
   const bool carried = search.counts_valid && search.counted_angle_resolution == angle_resolution &&
                        search.counted_s_resolution == s_resolution && search.row_grid.size() == n &&
-                       levels.count <= search.count_stride && left.size() <= search.in_play.size();
+                       levels.count <= search.count_stride;
   bool new_grid = false;
-  if (carried) {
-    vote_rows(left, directions.data(), all_rows.data(), n, search.counts.data(), search.count_stride,
-              search.grids.data(), search.row_grid.data(), true, search.kernel);
+  if (!carried) {
+    search.count_stride = levels.count;
+    search.counts.assign(n * levels.count, 0);
+    search.grids.assign(1, levels);
+    search.row_grid.assign(n, 0);
+    search.row_epoch.assign(n, HoughSearch::bound_only);
+    search.row_bound.assign(n, 0);
+    search.departed.clear();
+    search.bins = PointBins();
+    search.counts_valid = true;
+    search.counted_max_distance = max_distance;
+    search.counted_angle_resolution = angle_resolution;
+    search.counted_s_resolution = s_resolution;
+    new_grid = true;
+  } else {
+    search.departed.insert(search.departed.end(), left.begin(), left.end());
     if (search.counted_max_distance != max_distance) {
       search.grids.push_back(levels);
       search.counted_max_distance = max_distance;
       new_grid = true;
     }
-  } else {
-    search.count_stride = levels.count;
-    search.counts.assign(n * levels.count, 0);
-    search.grids.assign(1, levels);
-    search.row_grid.assign(n, 0);
-    search.row_bound.assign(n, 0);
-    vote_grid(search.in_play, directions.data(), n, search.counts.data(), levels, false, search.kernel);
-    search.counts_valid = true;
-    search.counted_max_distance = max_distance;
-    search.counted_angle_resolution = angle_resolution;
-    search.counted_s_resolution = s_resolution;
   }
   const std::uint32_t newest = static_cast<std::uint32_t>(search.grids.size() - 1);
-  std::uint32_t* const counts = search.counts.data();
   const std::size_t stride = search.count_stride;
 
-  std::vector<RowPeak> rows(n);
-  tbb::parallel_for(tbb::blocked_range<std::size_t>(0, n, 64), [&](const tbb::blocked_range<std::size_t>& block) {
-    for (std::size_t d = block.begin(); d < block.end(); ++d)
-      if (search.row_grid[d] == newest) rows[d] = row_peak(counts + d * stride, 0, levels.count);
+  // Bounds from bins for the rows not yet counted: made again in a new grid
+  // (a bound through the cells of the old one would be a few times looser),
+  // and when half the binned points have left (old ones stay bounds, but loose).
+  const bool rebin = new_grid || search.in_play.size() * 2 <= search.bins.points;
+  if (rebin) search.bins = bin_points(search.in_play);
+  tbb::parallel_for(tbb::blocked_range<std::size_t>(0, n, 16), [&](const tbb::blocked_range<std::size_t>& block) {
+    for (std::size_t d = block.begin(); d < block.end(); ++d) {
+      if (!rebin || search.row_epoch[d] != HoughSearch::bound_only) continue;
+      search.row_grid[d] = newest;
+      search.row_bound[d] = bound_row(search.bins, directions[d], levels, search.counts.data() + d * stride);
+    }
   });
-  std::uint32_t best = 0;
-  for (const RowPeak& row : rows) best = std::max(best, row.largest);
+  if (new_grid && newest > 0) {
+    // The bounds of every counted row still in an older grid are taken from
+    // its counts there.
+    std::vector<CellCover> covers(newest);
+    for (std::uint32_t g = 0; g < newest; ++g) covers[g] = cell_cover(search.grids[g], levels);
+    tbb::enumerable_thread_specific<std::vector<std::uint32_t>> prefixes;
+    tbb::parallel_for(tbb::blocked_range<std::size_t>(0, n, 16), [&](const tbb::blocked_range<std::size_t>& block) {
+      std::vector<std::uint32_t>& prefix = prefixes.local();
+      for (std::size_t d = block.begin(); d < block.end(); ++d) {
+        const std::uint32_t g = search.row_grid[d];
+        if (g == newest) continue;
+        search.row_bound[d] = cell_bound(search.counts.data() + d * stride, search.grids[g].count, covers[g], prefix);
+      }
+    });
+  }
 
-  // Bounds of the rows in older grids: all of them in a new grid, otherwise
-  // only those whose carried bound still reaches the best exact count.
-  std::vector<CellCover> covers(newest);
-  for (std::uint32_t g = 0; g < newest; ++g) covers[g] = cell_cover(search.grids[g], levels);
-  std::vector<std::size_t> candidates;
-  for (std::size_t d = 0; d < n; ++d)
-    if (search.row_grid[d] != newest && (new_grid || search.row_bound[d] >= best)) candidates.push_back(d);
-  tbb::enumerable_thread_specific<std::vector<std::uint32_t>> prefixes;
-  tbb::parallel_for(tbb::blocked_range<std::size_t>(0, candidates.size(), 16),
-                    [&](const tbb::blocked_range<std::size_t>& block) {
-                      std::vector<std::uint32_t>& prefix = prefixes.local();
-                      for (std::size_t i = block.begin(); i < block.end(); ++i) {
-                        const std::size_t d = candidates[i];
-                        const std::uint32_t g = search.row_grid[d];
-                        search.row_bound[d] =
-                            cell_bound(counts + d * stride, search.grids[g].count, covers[g], prefix);
-                      }
-                    });
-  std::stable_sort(candidates.begin(), candidates.end(),
+  std::uint32_t* const counts = search.counts.data();
+  std::vector<RowPeak> rows(n);
+  const std::size_t now = search.departed.size();
+
+  std::vector<std::size_t> order(n);
+  for (std::size_t d = 0; d < n; ++d) order[d] = d;
+  std::stable_sort(order.begin(), order.end(),
                    [&](std::size_t a, std::size_t b) { return search.row_bound[a] > search.row_bound[b]; });
 
-  // Count again, highest bound first, in growing batches (each batch passes
-  // over every point in play once), while a bound reaches the best count.
+  // Highest bound first, in growing batches, while a bound reaches the best
+  // exact count. Within a batch the rows that share how they are brought up
+  // to date (from which epoch, or counted again) are voted together: each
+  // group passes once over its points.
+  std::uint32_t best = 0;
   std::size_t next = 0, batch = 32;
-  while (next < candidates.size() && search.row_bound[candidates[next]] >= best) {
+  std::vector<std::size_t> group;
+  while (next < n && search.row_bound[order[next]] >= best) {
     std::size_t end = next;
-    while (end < candidates.size() && end - next < batch && search.row_bound[candidates[end]] >= best) ++end;
-    for (std::size_t i = next; i < end; ++i) {
-      const std::size_t d = candidates[i];
-      std::fill(counts + d * stride, counts + d * stride + levels.count, 0u);
-      search.row_grid[d] = newest;
+    while (end < n && end - next < batch && search.row_bound[order[end]] >= best) ++end;
+    // recount: counted again from the points in play; otherwise from epoch.
+    auto recount = [&](std::size_t d) {
+      return search.row_grid[d] != newest || search.row_epoch[d] == HoughSearch::bound_only ||
+             now - search.row_epoch[d] > search.in_play.size();
+    };
+    std::sort(order.begin() + static_cast<std::ptrdiff_t>(next), order.begin() + static_cast<std::ptrdiff_t>(end),
+              [&](std::size_t a, std::size_t b) {
+                const bool ra = recount(a), rb = recount(b);
+                if (ra != rb) return ra;
+                if (!ra && search.row_epoch[a] != search.row_epoch[b]) return search.row_epoch[a] < search.row_epoch[b];
+                return a < b;
+              });
+    std::size_t first = next;
+    while (first < end) {
+      const std::size_t d0 = order[first];
+      const bool again = recount(d0);
+      const std::size_t epoch = search.row_epoch[d0];
+      std::size_t last = first;
+      group.clear();
+      while (last < end && recount(order[last]) == again && (again || search.row_epoch[order[last]] == epoch)) {
+        const std::size_t d = order[last];
+        if (again) {
+          std::fill(counts + d * stride, counts + d * stride + levels.count, 0u);
+          search.row_grid[d] = newest;
+        }
+        group.push_back(d);
+        ++last;
+      }
+      if (again) {
+        vote_rows(search.in_play, directions.data(), group.data(), group.size(), counts, stride,
+                  search.grids.data(), search.row_grid.data(), false, search.kernel);
+      } else if (epoch < now) {
+        const std::span<const Vertex_handle> since(search.departed.data() + epoch, now - epoch);
+        vote_rows(since, directions.data(), group.data(), group.size(), counts, stride, search.grids.data(),
+                  search.row_grid.data(), true, search.kernel);
+      }
+      first = last;
     }
-    vote_rows(search.in_play, directions.data(), candidates.data() + next, end - next, counts, stride,
-              search.grids.data(), search.row_grid.data(), false, search.kernel);
     for (std::size_t i = next; i < end; ++i) {
-      const std::size_t d = candidates[i];
+      const std::size_t d = order[i];
       rows[d] = row_peak(counts + d * stride, 0, levels.count);
+      search.row_epoch[d] = now;
+      search.row_bound[d] = rows[d].largest;
       best = std::max(best, rows[d].largest);
     }
     next = end;
     batch *= 2;
   }
-  // Every row left in an older grid holds less than the best count in each
+
+  // The points that left before every counted row's epoch are no longer needed.
+  const std::size_t oldest =
+      std::min(*std::min_element(search.row_epoch.begin(), search.row_epoch.end()), search.departed.size());
+  if (oldest > 0) {
+    search.departed.erase(search.departed.begin(), search.departed.begin() + static_cast<std::ptrdiff_t>(oldest));
+    for (std::size_t& epoch : search.row_epoch)
+      if (epoch != HoughSearch::bound_only) epoch -= oldest;
+  }
+  // Every row not brought up to date holds less than the best count in each
   // cell: it takes no part in the peak.
   return join_row_peaks(rows);
 }
 
-// One direction's row at a time, each thread reusing its own row: memory
-// grows with the number of s levels, not with directions times levels.
 GridPeak row_by_row_peak(const HoughSearch& search, const std::vector<HoughDirection>& directions,
                          const HoughDistanceLevels& levels) {
   // Every direction passes over every point: their coordinates in arrays.

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "planes/hough_bounds.h"
 #include "planes/hough_vote.h"
 #include "points/point_triangulation.h"
 
@@ -16,12 +17,12 @@ inline constexpr std::size_t hough_grid_budget = std::size_t{64} << 20;
 
 // What the plane search carries from one pass to the next of one extraction:
 // the roof points still in play and, while the grid fits the budget, the vote
-// counts of every cell. When the distance grid changes, a row (one direction)
-// is counted again in the new grid only if one of its cells might hold the
-// most votes: the rest keep their exact counts in the grid they were made
-// for, and from those a bound on what any of their cells in the newest grid
-// holds. Between two searches roof flags may only be cleared and coordinates
-// must not change.
+// counts of every cell. A row (one direction) is counted, or brought up to
+// date, only when one of its cells might hold the most votes; until then it
+// keeps bounds taken from bins of the points, or the counts it had at its
+// epoch in the grid it was counted in, and a bound on what any of its cells in
+// the newest grid holds. Between two searches roof flags may
+// only be cleared and coordinates must not change.
 struct HoughSearch {
   VertexList in_play;  // vertex iteration order
   bool gathered = false;
@@ -35,8 +36,14 @@ struct HoughSearch {
   double counted_s_resolution = 0.0;
   std::vector<HoughDistanceLevels> grids;  // every grid a row is counted in, the newest last
   std::vector<std::uint32_t> row_grid;     // per row: its grid in grids
-  // Per row in an older grid: at least the count of any of its cells in the
-  // newest grid. Counts only fall between passes, so a bound stays one.
+  // Per row: its counts are exact for the points in play before
+  // departed[row_epoch, end) left play, or, at bound_only, bounds from bins.
+  std::vector<std::size_t> row_epoch;
+  static constexpr std::size_t bound_only = static_cast<std::size_t>(-1);
+  PointBins bins;  // of the points in play when the bounds were last made
+  VertexList departed;  // the points that left play since the oldest epoch, in order
+  // Per row: at least the count of any of its cells in the newest grid.
+  // Counts only fall between passes, so a bound stays one.
   std::vector<std::uint32_t> row_bound;
 
   std::size_t grid_budget = hough_grid_budget;  // bytes

@@ -120,7 +120,7 @@ void vote_tile(const HoughPoints& tile, const HoughDirection* directions, const 
 // cache while every selected row passes over them; within a tile the rows
 // are spread over the threads of the calling task arena, each row counted by
 // one thread alone.
-void vote_selected(const VertexList& vertices, const HoughDirection* directions, std::size_t row_count,
+void vote_selected(std::span<const Vertex_handle> vertices, const HoughDirection* directions, std::size_t row_count,
                    const RowSelection& selection, bool subtract, VoteKernel kernel) {
   if (row_count == 0 || vertices.empty()) return;
   std::vector<double> x(tile_size), y(tile_size), z(tile_size);
@@ -168,7 +168,7 @@ void vote_grid(const VertexList& vertices, const HoughDirection* directions, std
                 kernel);
 }
 
-void vote_rows(const VertexList& vertices, const HoughDirection* directions, const std::size_t* rows,
+void vote_rows(std::span<const Vertex_handle> vertices, const HoughDirection* directions, const std::size_t* rows,
                std::size_t row_count, std::uint32_t* counts, std::size_t stride, const HoughDistanceLevels* grids,
                const std::uint32_t* row_grid, bool subtract, VoteKernel kernel) {
   vote_selected(vertices, directions, row_count, {rows, counts, stride, grids, row_grid}, subtract, kernel);

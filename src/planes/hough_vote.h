@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
 #include "planes/hough_levels.h"
 #include "points/point_triangulation.h"
@@ -58,7 +59,7 @@ void vote_grid(const VertexList& vertices, const HoughDirection* directions, std
 // The same for the rows rows[0, row_count) only, each in its own grid: row d
 // starts at counts + d · stride and is counted in the levels
 // grids[row_grid[d]] (at most stride of them).
-void vote_rows(const VertexList& vertices, const HoughDirection* directions, const std::size_t* rows,
+void vote_rows(std::span<const Vertex_handle> vertices, const HoughDirection* directions, const std::size_t* rows,
                std::size_t row_count, std::uint32_t* counts, std::size_t stride, const HoughDistanceLevels* grids,
                const std::uint32_t* row_grid, bool subtract, VoteKernel kernel);
 
