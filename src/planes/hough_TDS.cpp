@@ -235,7 +235,12 @@ GridPeak whole_grid_peak(HoughSearch& search, const VertexList& left, const std:
     batch *= 2;
   }
 
-  // The points that left before every counted row's epoch are no longer needed.
+  // A row that would take away more votes than there are points in play is
+  // counted again when it is next needed: its counts stay bounds. So the
+  // points that left are kept only while they are fewer than those in play,
+  // and only those that left after the oldest epoch.
+  for (std::size_t& epoch : search.row_epoch)
+    if (epoch != HoughSearch::bound_only && now - epoch > search.in_play.size()) epoch = HoughSearch::bound_only;
   const std::size_t oldest =
       std::min(*std::min_element(search.row_epoch.begin(), search.row_epoch.end()), search.departed.size());
   if (oldest > 0) {
