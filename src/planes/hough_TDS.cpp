@@ -59,24 +59,25 @@ GridPeak join_row_peaks(const std::vector<RowPeak>& rows) {
 }
 
 // For every cell j of the grid to, the cells [lo[j], hi[j]] of the grid from
-// that hold all points a cell j holds: the cells overlapping it, widened by one
-// on each side for the rounding of either level, and running to the end of
-// from at the clamped first and last cell.
+// that hold all points a cell j holds: those its s range overlaps, widened by
+// slack (far more than any rounding of either level, for distances up to
+// reach), and running to the end of from at the clamped first and last cell.
+// Levels only grow with s, so the ends are the levels of the range's ends.
 struct CellCover {
   std::vector<std::uint32_t> lo, hi;
 };
 
-CellCover cell_cover(const HoughDistanceLevels& from, const HoughDistanceLevels& to) {
+CellCover cell_cover(const HoughDistanceLevels& from, const HoughDistanceLevels& to, double reach) {
   CellCover cover;
   cover.lo.resize(to.count);
   cover.hi.resize(to.count);
-  const std::int32_t last = static_cast<std::int32_t>(from.count - 1);
+  const double slack = 1e-9 * (reach + 1.0);
+  const std::uint32_t last = static_cast<std::uint32_t>(from.count - 1);
   for (std::size_t j = 0; j < to.count; ++j) {
     const double low = to.min_s + static_cast<double>(j) * to.resolution;
     const double high = to.min_s + static_cast<double>(j + 1) * to.resolution;
-    cover.lo[j] = j == 0 ? 0 : static_cast<std::uint32_t>(std::max(hough_s_level(low, from) - 1, 0));
-    cover.hi[j] = j + 1 == to.count ? static_cast<std::uint32_t>(last)
-                                    : static_cast<std::uint32_t>(std::min(hough_s_level(high, from) + 1, last));
+    cover.lo[j] = j == 0 ? 0 : static_cast<std::uint32_t>(hough_s_level(low - slack, from));
+    cover.hi[j] = j + 1 == to.count ? last : static_cast<std::uint32_t>(hough_s_level(high + slack, from));
   }
   return cover;
 }
@@ -106,6 +107,12 @@ std::uint32_t cell_bound(const std::uint32_t* row, std::size_t from_count, const
 // the largest exact count. The winner, its tie count and the first cell
 // holding it are those of a fresh count: every row that could hold the
 // largest count is counted exactly.
+// Points per bin of the first bounds of every row, and of the bounds of a
+// row that might win: coarse bins cost little over all rows, fine ones are
+// tight enough that few rows are counted.
+constexpr std::size_t coarse_points_per_bin = 256;
+constexpr std::size_t fine_points_per_bin = 16;
+
 GridPeak whole_grid_peak(HoughSearch& search, const VertexList& left, const std::vector<HoughDirection>& directions,
                          const HoughDistanceLevels& levels, double max_distance, double angle_resolution,
                          double s_resolution) {
@@ -121,6 +128,7 @@ GridPeak whole_grid_peak(HoughSearch& search, const VertexList& left, const std:
     search.row_grid.assign(n, 0);
     search.row_epoch.assign(n, HoughSearch::bound_only);
     search.row_bound.assign(n, 0);
+    search.row_bins.assign(n, 0);
     search.departed.clear();
     search.bins = PointBins();
     search.counts_valid = true;
@@ -139,23 +147,29 @@ GridPeak whole_grid_peak(HoughSearch& search, const VertexList& left, const std:
   const std::uint32_t newest = static_cast<std::uint32_t>(search.grids.size() - 1);
   const std::size_t stride = search.count_stride;
 
-  // Bounds from bins for the rows not yet counted: made again in a new grid
-  // (a bound through the cells of the old one would be a few times looser),
-  // and when half the binned points have left (old ones stay bounds, but loose).
-  const bool rebin = new_grid || search.in_play.size() * 2 <= search.bins.points;
-  if (rebin) search.bins = bin_points(search.in_play);
-  tbb::parallel_for(tbb::blocked_range<std::size_t>(0, n, 16), [&](const tbb::blocked_range<std::size_t>& block) {
-    for (std::size_t d = block.begin(); d < block.end(); ++d) {
-      if (!rebin || search.row_epoch[d] != HoughSearch::bound_only) continue;
-      search.row_grid[d] = newest;
-      search.row_bound[d] = bound_row(search.bins, directions[d], levels, search.counts.data() + d * stride);
-    }
-  });
+  // Bounds from bins for the rows not yet counted: at first for every row from
+  // coarse bins, later, for a row that might win, from the fine bins of the
+  // points in play (made again when half the binned points have left). Old
+  // bounds stay bounds, only looser; in a new grid they are taken from those
+  // of the old one, as for counted rows.
+  if (!carried) {
+    const PointBins coarse = bin_points(search.in_play, coarse_points_per_bin);
+    tbb::parallel_for(tbb::blocked_range<std::size_t>(0, n, 16), [&](const tbb::blocked_range<std::size_t>& block) {
+      for (std::size_t d = block.begin(); d < block.end(); ++d)
+        search.row_bound[d] = bound_row(coarse, directions[d], levels, search.counts.data() + d * stride);
+    });
+  }
+  if (!carried || search.in_play.size() * 2 <= search.bins.points) {
+    search.bins = bin_points(search.in_play, fine_points_per_bin);
+    ++search.bins_made;
+  }
   if (new_grid && newest > 0) {
     // The bounds of every counted row still in an older grid are taken from
     // its counts there.
     std::vector<CellCover> covers(newest);
-    for (std::uint32_t g = 0; g < newest; ++g) covers[g] = cell_cover(search.grids[g], levels);
+    // The first grid spans every distance of a point in play, and more.
+    const double reach = search.grids[0].resolution * static_cast<double>(search.grids[0].count);
+    for (std::uint32_t g = 0; g < newest; ++g) covers[g] = cell_cover(search.grids[g], levels, reach);
     tbb::enumerable_thread_specific<std::vector<std::uint32_t>> prefixes;
     tbb::parallel_for(tbb::blocked_range<std::size_t>(0, n, 16), [&](const tbb::blocked_range<std::size_t>& block) {
       std::vector<std::uint32_t>& prefix = prefixes.local();
@@ -186,12 +200,27 @@ GridPeak whole_grid_peak(HoughSearch& search, const VertexList& left, const std:
   while (next < n && search.row_bound[order[next]] >= best) {
     std::size_t end = next;
     while (end < n && end - next < batch && search.row_bound[order[end]] >= best) ++end;
+    // Rows bounded by older or coarser bins get bounds from the fine ones
+    // first; a row whose new bound falls below the best count is left out.
+    tbb::parallel_for(tbb::blocked_range<std::size_t>(next, end, 4), [&](const tbb::blocked_range<std::size_t>& block) {
+      for (std::size_t i = block.begin(); i < block.end(); ++i) {
+        const std::size_t d = order[i];
+        if (search.row_epoch[d] != HoughSearch::bound_only || search.row_bins[d] == search.bins_made) continue;
+        search.row_grid[d] = newest;
+        search.row_bins[d] = search.bins_made;
+        search.row_bound[d] = bound_row(search.bins, directions[d], levels, counts + d * stride);
+      }
+    });
+    const auto kept = std::stable_partition(order.begin() + static_cast<std::ptrdiff_t>(next),
+                                            order.begin() + static_cast<std::ptrdiff_t>(end),
+                                            [&](std::size_t d) { return search.row_bound[d] >= best; });
+    const std::size_t counted_end = static_cast<std::size_t>(kept - order.begin());
     // recount: counted again from the points in play; otherwise from epoch.
     auto recount = [&](std::size_t d) {
       return search.row_grid[d] != newest || search.row_epoch[d] == HoughSearch::bound_only ||
              now - search.row_epoch[d] > search.in_play.size();
     };
-    std::sort(order.begin() + static_cast<std::ptrdiff_t>(next), order.begin() + static_cast<std::ptrdiff_t>(end),
+    std::sort(order.begin() + static_cast<std::ptrdiff_t>(next), order.begin() + static_cast<std::ptrdiff_t>(counted_end),
               [&](std::size_t a, std::size_t b) {
                 const bool ra = recount(a), rb = recount(b);
                 if (ra != rb) return ra;
@@ -199,13 +228,13 @@ GridPeak whole_grid_peak(HoughSearch& search, const VertexList& left, const std:
                 return a < b;
               });
     std::size_t first = next;
-    while (first < end) {
+    while (first < counted_end) {
       const std::size_t d0 = order[first];
       const bool again = recount(d0);
       const std::size_t epoch = search.row_epoch[d0];
       std::size_t last = first;
       group.clear();
-      while (last < end && recount(order[last]) == again && (again || search.row_epoch[order[last]] == epoch)) {
+      while (last < counted_end && recount(order[last]) == again && (again || search.row_epoch[order[last]] == epoch)) {
         const std::size_t d = order[last];
         if (again) {
           std::fill(counts + d * stride, counts + d * stride + levels.count, 0u);
@@ -224,7 +253,7 @@ GridPeak whole_grid_peak(HoughSearch& search, const VertexList& left, const std:
       }
       first = last;
     }
-    for (std::size_t i = next; i < end; ++i) {
+    for (std::size_t i = next; i < counted_end; ++i) {
       const std::size_t d = order[i];
       rows[d] = row_peak(counts + d * stride, 0, levels.count);
       search.row_epoch[d] = now;

@@ -40,7 +40,9 @@ struct HoughSearch {
   // departed[row_epoch, end) left play, or, at bound_only, bounds from bins.
   std::vector<std::size_t> row_epoch;
   static constexpr std::size_t bound_only = static_cast<std::size_t>(-1);
-  PointBins bins;  // of the points in play when the bounds were last made
+  PointBins bins;             // fine bins of the points in play when they were last made
+  std::size_t bins_made = 0;  // how many times
+  std::vector<std::size_t> row_bins;  // per row: bins_made when its bound came from them (0: coarse)
   VertexList departed;  // the points that left play since the oldest epoch, in order
   // Per row: at least the count of any of its cells in the newest grid.
   // Counts only fall between passes, so a bound stays one.
