@@ -110,7 +110,7 @@ std::uint32_t cell_bound(const std::uint32_t* row, std::size_t from_count, const
 // Points per bin of the first bounds of every row, and of the bounds of a
 // row that might win: coarse bins cost little over all rows, fine ones are
 // tight enough that few rows are counted.
-constexpr std::size_t coarse_points_per_bin = 256;
+constexpr std::size_t coarse_points_per_bin = 64;
 constexpr std::size_t fine_points_per_bin = 16;
 
 GridPeak whole_grid_peak(HoughSearch& search, const VertexList& left, const std::vector<HoughDirection>& directions,
