@@ -1,9 +1,11 @@
 #include "io/text_scan.h"
 
 #include <cctype>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <system_error>
+#include <vector>
 
 namespace roofplanes {
 
@@ -23,9 +25,16 @@ TextFileStatus text_file_status(const std::string& file_name) {
 
 std::string read_whole_file(const std::string& file_name) {
   std::ifstream in(file_name, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
+  std::string text;
+  // Room for the whole file at once where it has a size (not a pipe), so the
+  // text is copied once and never regrown.
+  std::error_code error;
+  const std::uintmax_t size = std::filesystem::file_size(file_name, error);
+  if (!error) text.reserve(static_cast<std::size_t>(size));
+  std::vector<char> block(std::size_t{1} << 16);
+  while (in.read(block.data(), static_cast<std::streamsize>(block.size())) || in.gcount() > 0)
+    text.append(block.data(), static_cast<std::size_t>(in.gcount()));
+  return text;
 }
 
 bool problem_at(const std::string& text, std::size_t position, TextProblem& problem) {

@@ -13,6 +13,7 @@
 
 #include "planes/hough_levels.h"
 #include "planes/max_roof_distance.h"
+#include "planes/parallel_rows.h"
 
 namespace roofplanes {
 
@@ -154,7 +155,8 @@ GridPeak whole_grid_peak(HoughSearch& search, const VertexList& left, const std:
   // of the old one, as for counted rows.
   if (!carried) {
     const PointBins coarse = bin_points(search.in_play, coarse_points_per_bin);
-    tbb::parallel_for(tbb::blocked_range<std::size_t>(0, n, 16), [&](const tbb::blocked_range<std::size_t>& block) {
+    parallel_rows(0, n, 16, static_cast<double>(n) * static_cast<double>(coarse.count.size()),
+                  [&](const tbb::blocked_range<std::size_t>& block) {
       for (std::size_t d = block.begin(); d < block.end(); ++d)
         search.row_bound[d] = bound_row(coarse, directions[d], levels, search.counts.data() + d * stride);
     });
@@ -171,7 +173,8 @@ GridPeak whole_grid_peak(HoughSearch& search, const VertexList& left, const std:
     const double reach = search.grids[0].resolution * static_cast<double>(search.grids[0].count);
     for (std::uint32_t g = 0; g < newest; ++g) covers[g] = cell_cover(search.grids[g], levels, reach);
     tbb::enumerable_thread_specific<std::vector<std::uint32_t>> prefixes;
-    tbb::parallel_for(tbb::blocked_range<std::size_t>(0, n, 16), [&](const tbb::blocked_range<std::size_t>& block) {
+    parallel_rows(0, n, 16, static_cast<double>(n) * static_cast<double>(search.count_stride) * 2.0,
+                  [&](const tbb::blocked_range<std::size_t>& block) {
       std::vector<std::uint32_t>& prefix = prefixes.local();
       for (std::size_t d = block.begin(); d < block.end(); ++d) {
         const std::uint32_t g = search.row_grid[d];
@@ -202,7 +205,8 @@ GridPeak whole_grid_peak(HoughSearch& search, const VertexList& left, const std:
     while (end < n && end - next < batch && search.row_bound[order[end]] >= best) ++end;
     // Rows bounded by older or coarser bins get bounds from the fine ones
     // first; a row whose new bound falls below the best count is left out.
-    tbb::parallel_for(tbb::blocked_range<std::size_t>(next, end, 4), [&](const tbb::blocked_range<std::size_t>& block) {
+    parallel_rows(next, end, 4, static_cast<double>(end - next) * static_cast<double>(search.bins.count.size()),
+                  [&](const tbb::blocked_range<std::size_t>& block) {
       for (std::size_t i = block.begin(); i < block.end(); ++i) {
         const std::size_t d = order[i];
         if (search.row_epoch[d] != HoughSearch::bound_only || search.row_bins[d] == search.bins_made) continue;

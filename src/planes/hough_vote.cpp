@@ -9,6 +9,8 @@
 #include <tbb/enumerable_thread_specific.h>
 #include <tbb/parallel_for.h>
 
+#include "planes/parallel_rows.h"
+
 namespace roofplanes {
 
 namespace {
@@ -135,13 +137,14 @@ void vote_selected(std::span<const Vertex_handle> vertices, const HoughDirection
     }
     const HoughPoints tile{x.data(), y.data(), z.data(), count};
     // Blocks of rows small enough to keep both cores busy to the end of the
-    // tile, large enough to pay for their scheduling.
+    // tile, large enough to pay for their scheduling; all on this thread when
+    // the whole call is small.
     constexpr std::size_t grain = 64;
-    tbb::parallel_for(tbb::blocked_range<std::size_t>(0, row_count, grain),
-                      [&](const tbb::blocked_range<std::size_t>& block) {
-                        vote_tile(tile, directions, selection, block.begin(), block.end(), subtract, kernel,
-                                  scratch.local());
-                      });
+    parallel_rows(0, row_count, grain, static_cast<double>(vertices.size()) * static_cast<double>(row_count),
+                  [&](const tbb::blocked_range<std::size_t>& block) {
+                    vote_tile(tile, directions, selection, block.begin(), block.end(), subtract, kernel,
+                              scratch.local());
+                  });
   }
 }
 
