@@ -15,12 +15,14 @@
 // ROOFPLANES_THREADS limits the threads (set 1 for the time per vote of one
 // core: the CPU time measured is the main thread's), ROOFPLANES_VOTE_KERNEL
 // (sse2, avx2) picks the vote loop.
+// BM_VoteGrid times the vote loop alone over every roof point and direction.
 // BM_TriangulationOnly loads the same building without detecting anything: run
 // under /usr/bin/time -v, its maximum resident set is the baseline to subtract
 // from that of BM_HoughTDS at the same size.
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -38,6 +40,9 @@
 #include "observer/report.h"
 #include "pipeline/building_input.h"
 #include "planes/hough_TDS.h"
+#include "planes/hough_levels.h"
+#include "planes/hough_vote.h"
+#include "planes/max_roof_distance.h"
 #include "points/centre_points.h"
 #include "points/mark_roof_points.h"
 #include "points/point_cloud.h"
@@ -173,6 +178,40 @@ void run_hough(benchmark::State& state, std::size_t grid_budget) {
 void BM_HoughTDS(benchmark::State& state) { run_hough(state, hough_grid_budget); }
 void BM_HoughTDSRowByRow(benchmark::State& state) { run_hough(state, 0); }
 
+// The vote loop alone: every roof point in every direction of the 3-degree
+// grid, as a fresh count of the whole grid makes it. The search itself counts
+// only the rows that might win, so its time per vote above is per vote a
+// fresh count would make; this one is per vote made.
+void BM_VoteGrid(benchmark::State& state) {
+  LoadedBuilding& building = building_for(static_cast<std::size_t>(state.range(0)));
+  ExtractionObserver silent;
+  Report report(silent);
+  VertexList roof;
+  for (const Vertex_handle& v : building.cloud.vertices)
+    if (v->info().is_roof()) roof.push_back(v);
+  std::vector<double> tilts;
+  std::vector<std::vector<double>> pans;
+  double resolution = 3.0;
+  hough_levels(tilts, pans, 0, 360, 0, 90, resolution);
+  std::vector<HoughDirection> directions;
+  for (std::size_t i = 0; i < tilts.size(); ++i)
+    for (const double pan : pans[i])
+      directions.push_back({std::cos(tilts[i]) * std::cos(pan), std::cos(tilts[i]) * std::sin(pan), std::sin(tilts[i])});
+  const double reach = max_roof_distance(building.cloud.triangulation, report);
+  const double width = 2 * reach + 0.001;
+  const std::size_t count = round_half_down(width / 1.2);
+  const HoughDistanceLevels levels{-reach, width / static_cast<double>(count), count};
+  std::vector<std::uint32_t> counts(directions.size() * count);
+  for (auto _ : state) {
+    std::fill(counts.begin(), counts.end(), 0u);
+    vote_grid(roof, directions.data(), directions.size(), counts.data(), levels, false, default_vote_kernel());
+    benchmark::DoNotOptimize(counts.data());
+  }
+  state.counters["time_per_vote"] =
+      benchmark::Counter(static_cast<double>(roof.size() * directions.size()),
+                         benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
 void BM_TriangulationOnly(benchmark::State& state) {
   LoadedBuilding& building = building_for(static_cast<std::size_t>(state.range(0)));
   for (auto _ : state) benchmark::DoNotOptimize(building.cloud.triangulation.number_of_vertices());
@@ -181,6 +220,7 @@ void BM_TriangulationOnly(benchmark::State& state) {
 
 BENCHMARK(BM_HoughTDS)->Arg(10'000)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_HoughTDSRowByRow)->Arg(10'000)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_VoteGrid)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TriangulationOnly)->Arg(10'000)->Arg(100'000)->Arg(1'000'000)->Iterations(1);
 
 }  // namespace
