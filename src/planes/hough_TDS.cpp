@@ -23,14 +23,29 @@ constexpr double pi = 3.141592653589793;
 
 // The largest distance of a point in play from the origin, exactly as
 // max_roof_distance computes it over the roof vertices (the same set, so the
-// same maximum), with its warning for each point at the origin.
-double max_distance_in_play(const VertexList& points, Report& report) {
+// same maximum), with its warning for each point at the origin. Points only
+// leave play, so while the first point found at the largest distance stays,
+// the largest stays too: the points are gone through again only when it
+// leaves (the warnings come from the points at the origin still in play).
+double max_distance_in_play(HoughSearch& search, Report& report) {
+  if (search.farthest_known && search.farthest->info().is_roof()) {
+    for (const Vertex_handle& v : search.at_origin)
+      if (v->info().is_roof()) report.console("Calculating distance between a point and itself!");
+    return search.farthest_distance;
+  }
   const Point3 origin(0.0, 0.0, 0.0);
   double largest = 0.0;
-  for (const Vertex_handle& v : points) {
+  search.at_origin.clear();
+  for (const Vertex_handle& v : search.in_play) {
     const double distance = point_distance(origin, v->point(), report);
-    if (distance > largest) largest = distance;
+    if (distance > largest) {
+      largest = distance;
+      search.farthest = v;
+    }
+    if (v->point() == origin) search.at_origin.push_back(v);
   }
+  search.farthest_known = largest > 0.0;  // with none, the next search goes through them again
+  search.farthest_distance = largest;
   return largest;
 }
 
@@ -347,7 +362,7 @@ PlaneParams hough_TDS(const PointTriangulation& triangulation, HoughSearch& sear
   update_points_in_play(search, triangulation, search.counts_valid ? &left : nullptr);
   const VertexList& points = search.in_play;
 
-  const double max_distance = max_distance_in_play(points, report);
+  const double max_distance = max_distance_in_play(search, report);
   const double min_s = -max_distance;
   const double max_s = max_distance + 0.001;
   const std::size_t s_count = round_half_down((max_s - min_s) / s_resolution);
@@ -408,16 +423,28 @@ PlaneParams hough_TDS(const PointTriangulation& triangulation, HoughSearch& sear
 
   // Rebuild the winning cell's list: the points whose level in the winning
   // direction is the winning one, in iteration order, i.e. in voting order.
+  // The levels come from the vote loop, tile by tile.
   const HoughDirection winner = directions[peak.direction];
   const double list_size = static_cast<double>(peak.largest);
   output.reserve(peak.largest);
   double s = 0.0;
-  for (const Vertex_handle& v : points) {
-    const Point3& p = v->point();
-    const double distance = normal_distance(winner, p.x(), p.y(), p.z());
-    if (hough_s_level(distance, levels) != sk) continue;
-    output.push_back(v);
-    s += distance / list_size;
+  constexpr std::size_t tile = 4096;
+  std::vector<double> x(tile), y(tile), z(tile);
+  std::vector<std::int32_t> k(tile);
+  for (std::size_t start = 0; start < points.size(); start += tile) {
+    const std::size_t count = std::min(tile, points.size() - start);
+    for (std::size_t i = 0; i < count; ++i) {
+      const Point3& p = points[start + i]->point();
+      x[i] = p.x();
+      y[i] = p.y();
+      z[i] = p.z();
+    }
+    hough_point_levels(winner, {x.data(), y.data(), z.data(), count}, levels, k.data(), search.kernel);
+    for (std::size_t i = 0; i < count; ++i) {
+      if (k[i] != sk) continue;
+      output.push_back(points[start + i]);
+      s += normal_distance(winner, x[i], y[i], z[i]) / list_size;
+    }
   }
   assert(output.size() == peak.largest);
   report.log_line("maximum at s = ", s);

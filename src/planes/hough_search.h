@@ -48,6 +48,13 @@ struct HoughSearch {
   // Counts only fall between passes, so a bound stays one.
   std::vector<std::uint32_t> row_bound;
 
+  // The first point in play at the largest distance from the origin, while
+  // known, and the points in play exactly at the origin.
+  bool farthest_known = false;
+  Vertex_handle farthest;
+  double farthest_distance = 0.0;
+  VertexList at_origin;
+
   std::size_t grid_budget = hough_grid_budget;  // bytes
   VoteKernel kernel = default_vote_kernel();
 };

@@ -24,6 +24,7 @@ using roofplanes::testing::CapturedReport;
 struct SearchRun {
   VertexList winner;
   std::string log;
+  std::string console;
 };
 
 SearchRun search_once(const PointTriangulation& triangulation, HoughSearch* search) {
@@ -34,6 +35,7 @@ SearchRun search_once(const PointTriangulation& triangulation, HoughSearch* sear
   else
     hough_TDS(triangulation, *search, run.winner, 3.0, 1.2, out.report);
   run.log = out.observer.log_text;
+  run.console = out.observer.console_text;
   return run;
 }
 
@@ -102,6 +104,7 @@ TEST(HoughSearch, PassAfterPassEqualsAFreshSearchOnEitherPath) {
     ASSERT_FALSE(fresh.winner.empty()) << "pass " << pass;
     EXPECT_EQ(with_counts.winner, fresh.winner) << "pass " << pass;
     EXPECT_EQ(with_counts.log, fresh.log) << "pass " << pass;
+    EXPECT_EQ(with_counts.console, fresh.console) << "pass " << pass;
     EXPECT_EQ(by_row.winner, fresh.winner) << "pass " << pass;
     EXPECT_EQ(by_row.log, fresh.log) << "pass " << pass;
     EXPECT_FALSE(row_by_row.counts_valid);
@@ -123,6 +126,27 @@ TEST(HoughSearch, PassAfterPassEqualsAFreshSearchOnEitherPath) {
   EXPECT_GE(new_grids, 4);
   // Not every row was brought up to date every pass.
   EXPECT_GT(rows_left, 0u);
+}
+
+TEST(HoughSearch, KeepsTheFarthestPointAndTheWarningsForPointsAtTheOrigin) {
+  // The point at the origin warns in every pass while in play; the largest
+  // distance changes only when the farthest point leaves.
+  std::vector<Point> records = {{0, 0, 0}, {3, 0, 1}, {0, 4, 1}, {-5, 1, 2}, {2, -2, 0}, {1, 1, 1}, {-1, 2, 0}};
+  PointCloud cloud = triangulate_points(records);
+  for (const Vertex_handle& v : cloud.vertices) v->info().set_is_roof(true);
+  HoughSearch carried;
+  const std::vector<Point> leaving = {{-5, 1, 2}, {1, 1, 1}, {0, 0, 0}, {0, 4, 1}};
+  for (std::size_t pass = 0; pass <= leaving.size(); ++pass) {
+    const SearchRun fresh = search_once(cloud.triangulation, nullptr);
+    const SearchRun with_counts = search_once(cloud.triangulation, &carried);
+    EXPECT_EQ(with_counts.console, fresh.console) << "pass " << pass;
+    EXPECT_EQ(with_counts.log, fresh.log) << "pass " << pass;
+    EXPECT_EQ(with_counts.winner, fresh.winner) << "pass " << pass;
+    EXPECT_EQ(fresh.console.empty(), pass > 2) << "pass " << pass;
+    if (pass == leaving.size()) break;
+    for (const Vertex_handle& v : cloud.vertices)
+      if (v->point() == Point3(leaving[pass].x, leaving[pass].y, leaving[pass].z)) v->info().set_is_roof(false);
+  }
 }
 
 }  // namespace
