@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "regions/polar_angle.h"
 
@@ -51,18 +52,30 @@ double point_line_distance(Vertex_handle v, const BorderLine& line) {
 }
 
 VertexList farthest_pair(const VertexList& vertices) {
-  double best = 0;
-  VertexList pair;
+  // The first pair, in (i, j) order, whose distance is larger than every
+  // distance before it. sqrt only grows with its argument, so a pair whose
+  // squared distance is not above the best one's cannot be farther: only the
+  // others take the square root and the comparison as written.
   const std::size_t n = vertices.size();
+  std::vector<double> x(n), y(n);
   for (std::size_t i = 0; i < n; ++i) {
-    const double xi = vertices[i]->point().x();
-    const double yi = vertices[i]->point().y();
+    x[i] = vertices[i]->point().x();
+    y[i] = vertices[i]->point().y();
+  }
+  double best = 0, best_squared = 0;
+  VertexList pair;
+  for (std::size_t i = 0; i < n; ++i) {
+    const double xi = x[i];
+    const double yi = y[i];
     for (std::size_t j = i + 1; j < n; ++j) {
-      const double ddx = vertices[j]->point().x() - xi;
-      const double ddy = vertices[j]->point().y() - yi;
-      const double d = std::sqrt(ddx * ddx + ddy * ddy);
+      const double ddx = x[j] - xi;
+      const double ddy = y[j] - yi;
+      const double squared = ddx * ddx + ddy * ddy;
+      if (!(squared > best_squared)) continue;
+      const double d = std::sqrt(squared);
       if (d > best) {
         best = d;
+        best_squared = squared;
         pair = {vertices[i], vertices[j]};
       }
     }

@@ -1,8 +1,10 @@
 #include "segments/simplify_outer_border.h"
 
 #include <cmath>
+#include <cstdint>
 #include <tuple>
 #include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -51,6 +53,49 @@ TEST(FarthestPair, FirstPairOfLargestDistance) {
   EXPECT_EQ(farthest_pair({v[1], v[3], v[0], v[2]}), (VertexList{v[1], v[3]}));
   EXPECT_TRUE(farthest_pair({v[1]}).empty());
   EXPECT_TRUE(farthest_pair({v[1], v[1], v[1]}).empty());
+}
+
+TEST(FarthestPair, SameAsComparingEveryDistance) {
+  // The pair every distance compared in (i, j) order gives, with the ties of
+  // small whole-number grids and, on a grid of 2^26 with offsets of 1,
+  // squared distances that differ (2^52 and 2^52 + 1) where their square
+  // roots round alike.
+  const auto every_distance = [](const VertexList& vertices) {
+    double best = 0;
+    VertexList pair;
+    for (std::size_t i = 0; i < vertices.size(); ++i)
+      for (std::size_t j = i + 1; j < vertices.size(); ++j) {
+        const double dx = vertices[j]->point().x() - vertices[i]->point().x();
+        const double dy = vertices[j]->point().y() - vertices[i]->point().y();
+        const double d = std::sqrt(dx * dx + dy * dy);
+        if (d > best) best = d, pair = {vertices[i], vertices[j]};
+      }
+    return pair;
+  };
+  std::uint64_t state = 12345;
+  const auto next = [&](std::uint64_t range) {
+    state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+    return static_cast<double>((state >> 33) % range);
+  };
+  for (int trial = 0; trial < 300; ++trial) {
+    const bool long_distances = trial % 2 == 1;
+    std::vector<Point3> points;
+    const int count = 2 + static_cast<int>(next(30));
+    for (int k = 0; k < count; ++k) {
+      const double x = long_distances ? next(3) * 0x1p26 + next(2) : next(6);
+      const double y = long_distances ? next(3) * 0x1p26 + next(2) : next(6);
+      points.push_back(Point3(x, y, 0));
+    }
+    PointTriangulation t;
+    VertexList vertices;
+    for (const Point3& p : points) vertices.push_back(t.insert(p));  // repeats give the same vertex
+    ASSERT_EQ(farthest_pair(vertices), every_distance(vertices)) << "trial " << trial;
+  }
+  // 2^26 and sqrt(2^52 + 1) are the same double: the later pair is no farther.
+  PointTriangulation t = triangulation_of({{0, 0, 0}, {0x1p26, 0, 0}, {0x1p26, 1, 0}});
+  const VertexList v = vertices_of(t);
+  EXPECT_EQ(farthest_pair(v), every_distance(v));
+  EXPECT_EQ(farthest_pair(v), (VertexList{v[0], v[1]}));
 }
 
 TEST(FarthestFromLine, FirstOfLargestDistance) {
