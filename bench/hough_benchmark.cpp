@@ -22,7 +22,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -193,10 +192,7 @@ void BM_VoteGrid(benchmark::State& state) {
   std::vector<std::vector<double>> pans;
   double resolution = 3.0;
   hough_levels(tilts, pans, 0, 360, 0, 90, resolution);
-  std::vector<HoughDirection> directions;
-  for (std::size_t i = 0; i < tilts.size(); ++i)
-    for (const double pan : pans[i])
-      directions.push_back({std::cos(tilts[i]) * std::cos(pan), std::cos(tilts[i]) * std::sin(pan), std::sin(tilts[i])});
+  const std::vector<HoughDirection> directions = hough_directions(tilts, pans);
   const double reach = max_roof_distance(building.cloud.triangulation, report);
   const double width = 2 * reach + 0.001;
   const std::size_t count = round_half_down(width / 1.2);

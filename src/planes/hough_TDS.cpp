@@ -374,16 +374,11 @@ PlaneParams hough_TDS(const PointTriangulation& triangulation, HoughSearch& sear
   report.log_text("max_s ", max_s);
   report.log_text("s_resolution ", s_resolution);
 
-  std::vector<HoughDirection>& directions = search.directions;
-  directions.clear();
+  search.directions = hough_directions(tilt_levels, pan_levels);
+  const std::vector<HoughDirection>& directions = search.directions;
   std::vector<std::size_t> first_direction(tilt_levels.size());
-  for (std::size_t i = 0; i < tilt_levels.size(); ++i) {
-    first_direction[i] = directions.size();
-    const double cos_tilt = std::cos(tilt_levels[i]);
-    const double sin_tilt = std::sin(tilt_levels[i]);
-    for (std::size_t j = 0; j < pan_levels[i].size(); ++j)
-      directions.push_back({cos_tilt * std::cos(pan_levels[i][j]), cos_tilt * std::sin(pan_levels[i][j]), sin_tilt});
-  }
+  for (std::size_t i = 0, first = 0; i < tilt_levels.size(); first += pan_levels[i].size(), ++i)
+    first_direction[i] = first;
 
   const HoughDistanceLevels levels{min_s, s_resolution, s_count};
   // With at least one level every vote lands in one.
@@ -433,12 +428,7 @@ PlaneParams hough_TDS(const PointTriangulation& triangulation, HoughSearch& sear
   std::vector<std::int32_t> k(tile);
   for (std::size_t start = 0; start < points.size(); start += tile) {
     const std::size_t count = std::min(tile, points.size() - start);
-    for (std::size_t i = 0; i < count; ++i) {
-      const Point3& p = points[start + i]->point();
-      x[i] = p.x();
-      y[i] = p.y();
-      z[i] = p.z();
-    }
+    copy_coordinates(std::span<const Vertex_handle>(points).subspan(start, count), x.data(), y.data(), z.data());
     hough_point_levels(winner, {x.data(), y.data(), z.data(), count}, levels, k.data(), search.kernel);
     for (std::size_t i = 0; i < count; ++i) {
       if (k[i] != sk) continue;

@@ -1,6 +1,7 @@
 #include "planes/hough_vote.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <string_view>
 #include <vector>
@@ -129,12 +130,7 @@ void vote_selected(std::span<const Vertex_handle> vertices, const HoughDirection
   tbb::enumerable_thread_specific<VoteScratch> scratch;
   for (std::size_t start = 0; start < vertices.size(); start += tile_size) {
     const std::size_t count = std::min(tile_size, vertices.size() - start);
-    for (std::size_t p = 0; p < count; ++p) {
-      const Point3& point = vertices[start + p]->point();
-      x[p] = point.x();
-      y[p] = point.y();
-      z[p] = point.z();
-    }
+    copy_coordinates(vertices.subspan(start, count), x.data(), y.data(), z.data());
     const HoughPoints tile{x.data(), y.data(), z.data(), count};
     // Blocks of rows small enough to keep both cores busy to the end of the
     // tile, large enough to pay for their scheduling; all on this thread when
@@ -149,6 +145,27 @@ void vote_selected(std::span<const Vertex_handle> vertices, const HoughDirection
 }
 
 }  // namespace
+
+std::vector<HoughDirection> hough_directions(const std::vector<double>& tilt_levels,
+                                             const std::vector<std::vector<double>>& pan_levels) {
+  std::vector<HoughDirection> directions;
+  for (std::size_t i = 0; i < tilt_levels.size(); ++i) {
+    const double cos_tilt = std::cos(tilt_levels[i]);
+    const double sin_tilt = std::sin(tilt_levels[i]);
+    for (const double pan : pan_levels[i])
+      directions.push_back({cos_tilt * std::cos(pan), cos_tilt * std::sin(pan), sin_tilt});
+  }
+  return directions;
+}
+
+void copy_coordinates(std::span<const Vertex_handle> points, double* x, double* y, double* z) {
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    const Point3& p = points[i]->point();
+    x[i] = p.x();
+    y[i] = p.y();
+    z[i] = p.z();
+  }
+}
 
 bool vote_kernel_available(VoteKernel kernel) {
   return kernel == VoteKernel::sse2 || __builtin_cpu_supports("avx2");

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "planes/hough_levels.h"
 #include "points/point_triangulation.h"
@@ -22,6 +23,11 @@ inline double normal_distance(const HoughDirection& n, double x, double y, doubl
   return n.nx * x + n.ny * y + n.nz * z;
 }
 
+// The directions of the grid of tilt and pan levels (as hough_levels makes
+// them), row by row: tilt outer, pan inner.
+std::vector<HoughDirection> hough_directions(const std::vector<double>& tilt_levels,
+                                             const std::vector<std::vector<double>>& pan_levels);
+
 // Points as separate coordinate arrays of count entries each.
 struct HoughPoints {
   const double* x = nullptr;
@@ -29,6 +35,10 @@ struct HoughPoints {
   const double* z = nullptr;
   std::size_t count = 0;
 };
+
+// Copies the coordinates of points into x, y and z (points.size() each), so
+// that a loop over them reads arrays instead of following handles.
+void copy_coordinates(std::span<const Vertex_handle> points, double* x, double* y, double* z);
 
 // The instruction sets the vote loop is compiled for. Both give the same
 // counts, bit for bit: every step is one exact IEEE operation (no contraction

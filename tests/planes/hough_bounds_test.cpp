@@ -22,11 +22,7 @@ std::vector<HoughDirection> grid_directions() {
   std::vector<std::vector<double>> pans;
   double resolution = 3.0;
   hough_levels(tilts, pans, 0, 360, 0, 90, resolution);
-  std::vector<HoughDirection> directions;
-  for (std::size_t i = 0; i < tilts.size(); ++i)
-    for (const double pan : pans[i])
-      directions.push_back({std::cos(tilts[i]) * std::cos(pan), std::cos(tilts[i]) * std::sin(pan), std::sin(tilts[i])});
-  return directions;
+  return hough_directions(tilts, pans);
 }
 
 // Checks bound_row against a fresh vote in every direction. Returns the share
