@@ -170,8 +170,8 @@ GridPeak whole_grid_peak(HoughSearch& search, const VertexList& left, const std:
   // of the old one, as for counted rows.
   if (!carried) {
     const PointBins coarse = bin_points(search.in_play, coarse_points_per_bin);
-    parallel_rows(0, n, 16, static_cast<double>(n) * static_cast<double>(coarse.count.size()),
-                  [&](const tbb::blocked_range<std::size_t>& block) {
+    const double work = static_cast<double>(n) * static_cast<double>(coarse.count.size());
+    parallel_rows(0, n, 16, work, [&](const tbb::blocked_range<std::size_t>& block) {
       for (std::size_t d = block.begin(); d < block.end(); ++d)
         search.row_bound[d] = bound_row(coarse, directions[d], levels, search.counts.data() + d * stride);
     });
@@ -188,8 +188,8 @@ GridPeak whole_grid_peak(HoughSearch& search, const VertexList& left, const std:
     const double reach = search.grids[0].resolution * static_cast<double>(search.grids[0].count);
     for (std::uint32_t g = 0; g < newest; ++g) covers[g] = cell_cover(search.grids[g], levels, reach);
     tbb::enumerable_thread_specific<std::vector<std::uint32_t>> prefixes;
-    parallel_rows(0, n, 16, static_cast<double>(n) * static_cast<double>(search.count_stride) * 2.0,
-                  [&](const tbb::blocked_range<std::size_t>& block) {
+    const double work = static_cast<double>(n) * static_cast<double>(search.count_stride) * 2.0;
+    parallel_rows(0, n, 16, work, [&](const tbb::blocked_range<std::size_t>& block) {
       std::vector<std::uint32_t>& prefix = prefixes.local();
       for (std::size_t d = block.begin(); d < block.end(); ++d) {
         const std::uint32_t g = search.row_grid[d];
@@ -220,8 +220,8 @@ GridPeak whole_grid_peak(HoughSearch& search, const VertexList& left, const std:
     while (end < n && end - next < batch && search.row_bound[order[end]] >= best) ++end;
     // Rows bounded by older or coarser bins get bounds from the fine ones
     // first; a row whose new bound falls below the best count is left out.
-    parallel_rows(next, end, 4, static_cast<double>(end - next) * static_cast<double>(search.bins.count.size()),
-                  [&](const tbb::blocked_range<std::size_t>& block) {
+    const double work = static_cast<double>(end - next) * static_cast<double>(search.bins.count.size());
+    parallel_rows(next, end, 4, work, [&](const tbb::blocked_range<std::size_t>& block) {
       for (std::size_t i = block.begin(); i < block.end(); ++i) {
         const std::size_t d = order[i];
         if (search.row_epoch[d] != HoughSearch::bound_only || search.row_bins[d] == search.bins_made) continue;
@@ -239,13 +239,14 @@ GridPeak whole_grid_peak(HoughSearch& search, const VertexList& left, const std:
       return search.row_grid[d] != newest || search.row_epoch[d] == HoughSearch::bound_only ||
              now - search.row_epoch[d] > search.in_play.size();
     };
-    std::sort(order.begin() + static_cast<std::ptrdiff_t>(next), order.begin() + static_cast<std::ptrdiff_t>(counted_end),
-              [&](std::size_t a, std::size_t b) {
-                const bool ra = recount(a), rb = recount(b);
-                if (ra != rb) return ra;
-                if (!ra && search.row_epoch[a] != search.row_epoch[b]) return search.row_epoch[a] < search.row_epoch[b];
-                return a < b;
-              });
+    const auto batch_begin = order.begin() + static_cast<std::ptrdiff_t>(next);
+    const auto batch_end = order.begin() + static_cast<std::ptrdiff_t>(counted_end);
+    std::sort(batch_begin, batch_end, [&](std::size_t a, std::size_t b) {
+      const bool ra = recount(a), rb = recount(b);
+      if (ra != rb) return ra;
+      if (!ra && search.row_epoch[a] != search.row_epoch[b]) return search.row_epoch[a] < search.row_epoch[b];
+      return a < b;
+    });
     std::size_t first = next;
     while (first < counted_end) {
       const std::size_t d0 = order[first];

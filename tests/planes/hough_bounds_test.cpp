@@ -46,7 +46,8 @@ double expect_bounds_hold(const VertexList& points, const HoughDistanceLevels& l
   }
   EXPECT_EQ(over, 0u) << "cells holding more votes than their bound";
   const std::uint32_t peak = *std::max_element(counts.begin(), counts.end());
-  const auto below = std::count_if(largest_bound.begin(), largest_bound.end(), [&](std::uint32_t b) { return b < peak; });
+  const auto below =
+      std::count_if(largest_bound.begin(), largest_bound.end(), [&](std::uint32_t b) { return b < peak; });
   return static_cast<double>(below) / static_cast<double>(n);
 }
 
