@@ -1,7 +1,13 @@
 #include "points/point_cloud.h"
 
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
 #include <gtest/gtest.h>
 
+#include "support/generated_input.h"
 #include "support/triangulations.h"
 
 namespace roofplanes {
@@ -57,6 +63,49 @@ TEST(triangulate_points, DegenerateInputsAndTheInfiniteVertex) {
   EXPECT_FALSE(label.on_plane());
   EXPECT_EQ(label.border_mark(), 0);
   EXPECT_EQ(label.cluster_id(), -3);
+}
+
+}  // namespace
+}  // namespace roofplanes
+
+namespace roofplanes {
+namespace {
+
+// Every vertex and face in iteration order, with what each holds: two
+// triangulations that give the same text were built the same way.
+std::string structure_of(const PointTriangulation& t) {
+  std::map<Vertex_handle, std::size_t> number;
+  std::ostringstream out;
+  out.precision(17);
+  for (auto v = t.all_vertices_begin(); v != t.all_vertices_end(); ++v) {
+    number[v] = number.size();
+    if (!t.is_infinite(v)) out << v->point() << ';';
+  }
+  std::map<Face_handle, std::size_t> face_number;
+  for (auto f = t.all_faces_begin(); f != t.all_faces_end(); ++f) face_number[f] = face_number.size();
+  for (auto f = t.all_faces_begin(); f != t.all_faces_end(); ++f)
+    for (int i = 0; i < 3; ++i) out << number[f->vertex(i)] << ',' << face_number[f->neighbor(i)] << ' ';
+  for (auto v = t.all_vertices_begin(); v != t.all_vertices_end(); ++v) out << face_number[v->face()] << ' ';
+  return out.str();
+}
+
+TEST(triangulate_points, SameTriangulationAsInsertingWithoutAHint) {
+  // A lattice (points on edges and on common circles), the same lattice
+  // again (every point a repeat), a line first (one dimension for a while),
+  // and a generated building with its repeats.
+  std::vector<std::vector<Point>> inputs(2);
+  for (int i = 0; i < 15; ++i) inputs[0].push_back({static_cast<double>(i), 0.0, 0.0});
+  for (int i = 0; i < 15; ++i)
+    for (int j = 0; j < 15; ++j) inputs[0].push_back({static_cast<double>(i), static_cast<double>(j), 0.5 * i});
+  inputs[0].insert(inputs[0].end(), inputs[0].begin(), inputs[0].end());
+  inputs[1] = testing::input_of(building_generator::generate_building(building_generator::options_for_roof_points(
+                                    building_generator::RoofShape::cross_gable, 4000, 11)))
+                  .points;
+  for (const std::vector<Point>& records : inputs) {
+    PointTriangulation plain;
+    for (const Point& p : records) plain.insert(Point3(p.x, p.y, p.z));
+    EXPECT_EQ(structure_of(triangulate_points(records).triangulation), structure_of(plain));
+  }
 }
 
 }  // namespace
