@@ -194,10 +194,8 @@ void BM_VoteGrid(benchmark::State& state) {
   hough_levels(tilts, pans, 0, 360, 0, 90, resolution);
   const std::vector<HoughDirection> directions = hough_directions(tilts, pans);
   const double reach = max_roof_distance(building.cloud.triangulation, report);
-  const double width = 2 * reach + 0.001;
-  const std::size_t count = round_half_down(width / 1.2);
-  const HoughDistanceLevels levels{-reach, width / static_cast<double>(count), count};
-  std::vector<std::uint32_t> counts(directions.size() * count);
+  const HoughDistanceLevels levels = hough_distance_levels(reach, 1.2);
+  std::vector<std::uint32_t> counts(directions.size() * levels.count);
   for (auto _ : state) {
     std::fill(counts.begin(), counts.end(), 0u);
     vote_grid(roof, directions.data(), directions.size(), counts.data(), levels, false, default_vote_kernel());

@@ -12,6 +12,7 @@
 #include "pipeline/vrml_file_name.h"
 #include "planes/fit_plane.h"
 #include "planes/hough_TDS.h"
+#include "planes/hough_levels.h"
 #include "planes/plane_residual.h"
 #include "planes/remove_blunders.h"
 #include "points/centre_points.h"
@@ -56,7 +57,7 @@ double roof_distance_range(const PointCloud& cloud) {
 // as the search computes it, before any pass runs. Later passes only shrink it.
 void check_distance_levels(const PointCloud& cloud, double distance_resolution) {
   const double d = roof_distance_range(cloud);
-  const double quotient = ((d + 0.001) - (-d)) / distance_resolution;
+  const double quotient = ((d + hough_s_margin) - (-d)) / distance_resolution;
   // round_half_down(quotient) exceeds the bound exactly when quotient > bound + 0.5.
   if (std::isfinite(d) && quotient <= max_distance_levels + 0.5) return;
   std::ostringstream message;

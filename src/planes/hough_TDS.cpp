@@ -305,15 +305,9 @@ GridPeak whole_grid_peak(HoughSearch& search, const VertexList& left, const std:
 GridPeak row_by_row_peak(const HoughSearch& search, const std::vector<HoughDirection>& directions,
                          const HoughDistanceLevels& levels) {
   // Every direction passes over every point: their coordinates in arrays.
-  std::vector<double> x, y, z;
-  x.reserve(search.in_play.size());
-  y.reserve(search.in_play.size());
-  z.reserve(search.in_play.size());
-  for (const Vertex_handle& v : search.in_play) {
-    x.push_back(v->point().x());
-    y.push_back(v->point().y());
-    z.push_back(v->point().z());
-  }
+  const std::size_t count = search.in_play.size();
+  std::vector<double> x(count), y(count), z(count);
+  copy_coordinates(search.in_play, x.data(), y.data(), z.data());
   const HoughPoints points{x.data(), y.data(), z.data(), search.in_play.size()};
   struct RowScratch {
     std::vector<std::uint32_t> row;
@@ -353,7 +347,6 @@ PlaneParams hough_TDS(const PointTriangulation& triangulation, VertexList& outpu
 PlaneParams hough_TDS(const PointTriangulation& triangulation, HoughSearch& search, VertexList& output,
                       double angle_resolution, double s_resolution, Report& report) {
   const double asked_angle_resolution = angle_resolution;
-  const double asked_s_resolution = s_resolution;
   std::vector<double> tilt_levels;
   std::vector<std::vector<double>> pan_levels;
   hough_levels(tilt_levels, pan_levels, 0, 360, 0, 90, angle_resolution);
@@ -364,16 +357,14 @@ PlaneParams hough_TDS(const PointTriangulation& triangulation, HoughSearch& sear
   const VertexList& points = search.in_play;
 
   const double max_distance = max_distance_in_play(search, report);
-  const double min_s = -max_distance;
-  const double max_s = max_distance + 0.001;
-  const std::size_t s_count = round_half_down((max_s - min_s) / s_resolution);
-  s_resolution = (max_s - min_s) / static_cast<double>(s_count);
+  const HoughDistanceLevels levels = hough_distance_levels(max_distance, s_resolution);
+  const std::size_t s_count = levels.count;
 
   report.log_text("tilt_levels ", tilt_levels.size());
   report.log_text("s_levels ", static_cast<double>(s_count));
-  report.log_text("min_s ", min_s);
-  report.log_text("max_s ", max_s);
-  report.log_text("s_resolution ", s_resolution);
+  report.log_text("min_s ", levels.min_s);
+  report.log_text("max_s ", max_distance + hough_s_margin);
+  report.log_text("s_resolution ", levels.resolution);
 
   search.directions = hough_directions(tilt_levels, pan_levels);
   const std::vector<HoughDirection>& directions = search.directions;
@@ -381,7 +372,6 @@ PlaneParams hough_TDS(const PointTriangulation& triangulation, HoughSearch& sear
   for (std::size_t i = 0, first = 0; i < tilt_levels.size(); first += pan_levels[i].size(), ++i)
     first_direction[i] = first;
 
-  const HoughDistanceLevels levels{min_s, s_resolution, s_count};
   // With at least one level every vote lands in one.
   const std::uint64_t votes = s_count > 0 ? static_cast<std::uint64_t>(directions.size()) * points.size() : 0;
   GridPeak peak;
@@ -389,7 +379,7 @@ PlaneParams hough_TDS(const PointTriangulation& triangulation, HoughSearch& sear
     const bool whole_grid = s_count <= search.grid_budget / sizeof(std::uint32_t) / directions.size();
     if (whole_grid) {
       peak = whole_grid_peak(search, left, directions, levels, max_distance, asked_angle_resolution,
-                             asked_s_resolution);
+                             s_resolution);
     } else {
       search.counts = std::vector<std::uint32_t>();
       search.counts_valid = false;

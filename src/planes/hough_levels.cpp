@@ -30,6 +30,13 @@ std::size_t round_half_down(double quotient) {
   return count;
 }
 
+HoughDistanceLevels hough_distance_levels(double max_distance, double resolution) {
+  const double min_s = -max_distance;
+  const double max_s = max_distance + hough_s_margin;
+  const std::size_t count = round_half_down((max_s - min_s) / resolution);
+  return {min_s, (max_s - min_s) / static_cast<double>(count), count};
+}
+
 void hough_levels(std::vector<double>& tilt_levels, std::vector<std::vector<double>>& pan_levels,
                   int pan_min, int pan_max, int tilt_min, int tilt_max, double& angle_resolution) {
   const std::size_t tilt_count = round_half_down((tilt_max - tilt_min) / angle_resolution);

@@ -28,6 +28,13 @@ struct HoughDistanceLevels {
   std::size_t count;
 };
 
+// The distance levels of the plane search for points at most max_distance
+// from the origin: from min_s = -max_distance to max_s = max_distance +
+// hough_s_margin in round_half_down((max_s - min_s) / resolution) levels, the
+// resolution stretched to fill that width (infinite when there is no level).
+inline constexpr double hough_s_margin = 0.001;
+HoughDistanceLevels hough_distance_levels(double max_distance, double resolution);
+
 // Level of the distance s: the whole part of (s - min_s) / resolution, clamped
 // to [0, count - 1]; count must be at least 1 and fit in 32 bits. Rounding can
 // put n · p a hair outside [min_s, max_s]: the clamp keeps such a vote in the

@@ -77,13 +77,7 @@ PlaneRegion grow_plane_region(const PointTriangulation& triangulation, const Ver
     for (const Vertex_handle& v : near_plane(roof, plane, tolerance)) member[index_of(v)] = 1;
     // The region's points still on the plane seed the new region, all of them
     // into one cluster where they connect.
-    std::vector<char> reached(member.size(), 0);
-    VertexList grown;
-    for (const Vertex_handle& seed : points) {
-      if (!member[index_of(seed)] || reached[index_of(seed)]) continue;
-      VertexList cluster = cluster_from(triangulation, seed, member, reached);
-      if (cluster.size() > grown.size()) grown = std::move(cluster);
-    }
+    VertexList grown = largest_connected_cluster(triangulation, points, member);
     const bool same = grown.size() == points.size();
     points = std::move(grown);
     if (same) break;

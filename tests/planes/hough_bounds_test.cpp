@@ -51,12 +51,6 @@ double expect_bounds_hold(const VertexList& points, const HoughDistanceLevels& l
   return static_cast<double>(below) / static_cast<double>(n);
 }
 
-HoughDistanceLevels levels_reaching(double distance, double resolution) {
-  const double min_s = -distance, max_s = distance + 0.001;
-  const std::size_t count = round_half_down((max_s - min_s) / resolution);
-  return {min_s, (max_s - min_s) / static_cast<double>(count), count};
-}
-
 TEST(bound_row, NoCellHoldsMoreVotesThanItsBound) {
   // A generated building, centred as the search meets it.
   PointCloud cloud = testing::generated_cloud(building_generator::RoofShape::cross_gable, 3000, 7);
@@ -70,7 +64,7 @@ TEST(bound_row, NoCellHoldsMoreVotesThanItsBound) {
   }
   ASSERT_GT(roof.size(), 2000u);
   // Most rows need no count at all.
-  EXPECT_GT(expect_bounds_hold(roof, levels_reaching(reach, 1.2)), 0.75);
+  EXPECT_GT(expect_bounds_hold(roof, hough_distance_levels(reach, 1.2)), 0.75);
 
   // Points exactly on the edges of levels in the vertical direction, a few
   // at one (x, y), and one lone point: the bins' boxes are flat or empty.
