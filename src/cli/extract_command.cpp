@@ -63,7 +63,10 @@ std::string read_building(const ExtractOptions& options, BuildingInput& input) {
   if (std::string_view(signature, 4) == "LASF" || ending == ".las" || ending == ".laz") {
     if (!options.roof.empty()) return "--roof names roof points of a text point file; a LAS file has --roof-class";
     try {
-      for (const LasPoint& p : read_las(options.points).points) {
+      const LasCloud cloud = read_las(options.points);
+      for (const std::string& warning : cloud.warnings)
+        std::cerr << "roofplanes: " << options.points << ": " << warning << '\n';
+      for (const LasPoint& p : cloud.points) {
         input.points.push_back({p.x, p.y, p.z});
         input.roof.push_back(p.classification == options.roof_class);
       }

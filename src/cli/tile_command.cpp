@@ -91,6 +91,8 @@ int run_tile(const TileOptions& options) {
   std::vector<std::uint8_t> roof;
   try {
     LasCloud cloud = read_las(options.las);
+    for (const std::string& warning : cloud.warnings)
+      std::cerr << "roofplanes: " << options.las << ": " << warning << '\n';
     points.reserve(cloud.points.size());
     roof.reserve(cloud.points.size());
     for (const LasPoint& p : cloud.points) {

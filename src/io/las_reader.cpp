@@ -1,5 +1,7 @@
 #include "io/las_reader.h"
 
+#include "io/laz_reader.h"
+
 #include <algorithm>
 #include <bit>
 #include <cctype>
@@ -45,19 +47,6 @@ std::uint32_t load_u32(const unsigned char* bytes) {
 std::int32_t load_i32(const unsigned char* bytes) { return static_cast<std::int32_t>(load_u32(bytes)); }
 double load_f64(const unsigned char* bytes) { return std::bit_cast<double>(load_unsigned(bytes, 8)); }
 
-bool has_laz_name(const std::string& file_name) {
-  if (file_name.size() < 4) return false;
-  std::string ending = file_name.substr(file_name.size() - 4);
-  for (char& c : ending) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return ending == ".laz";
-}
-
-[[noreturn]] void refuse_laz(const std::string& file_name) {
-  fail(file_name,
-       "is a compressed LAZ file; decompress it first, e.g. with "
-       "'laszip -i IN.laz -o OUT.las' or 'pdal translate IN.laz OUT.las'");
-}
-
 struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
 };
@@ -70,6 +59,7 @@ std::string number(std::uint64_t value) { return std::to_string(value); }
 struct Layout {
   LasHeader header;
   std::uint64_t point_offset = 0;
+  bool compressed = false;  // LAZ: the records are decoded by the LAZ reader
 };
 
 Layout read_layout(const std::string& file_name, std::FILE* file, std::uint64_t file_size) {
@@ -81,17 +71,17 @@ Layout read_layout(const std::string& file_name, std::FILE* file, std::uint64_t 
     fail(file_name, "not a LAS file (it does not start with \"LASF\")");
   if (available < kHeaderSize12)
     fail(file_name, "truncated: " + number(file_size) + " bytes, shorter than a LAS header");
-
   Layout layout;
+
   LasHeader& h = layout.header;
   h.version_major = bytes[24];
   h.version_minor = bytes[25];
   if (h.version_major != 1 || h.version_minor > 4)
     fail(file_name, "unknown LAS version " + number(bytes[24]) + "." + number(bytes[25]));
 
-  const std::uint8_t format_byte = bytes[104];
   // Compressors mark their files by setting the top bits of the point format.
-  if (format_byte & 0xC0) refuse_laz(file_name);
+  layout.compressed = (bytes[104] & 0xC0) != 0;
+  const std::uint8_t format_byte = bytes[104] & 0x3F;
   if (format_byte > 10) fail(file_name, "unknown point format " + number(format_byte));
   h.point_format = format_byte;
 
@@ -141,7 +131,7 @@ Layout read_layout(const std::string& file_name, std::FILE* file, std::uint64_t 
   }
 
   const std::uint64_t room = (file_size - layout.point_offset) / h.record_length;
-  if (h.point_count > room)
+  if (!layout.compressed && h.point_count > room)
     fail(file_name, "point count " + number(h.point_count) + " does not fit the file: " +
                         number(file_size - layout.point_offset) + " bytes after offset " +
                         number(layout.point_offset) + " hold at most " + number(room) +
@@ -151,6 +141,24 @@ Layout read_layout(const std::string& file_name, std::FILE* file, std::uint64_t 
 
 }  // namespace
 
+std::size_t convert_las_records(const unsigned char* records, std::size_t count, const LasHeader& h,
+                                LasPoint* out) {
+  const bool extended_format = h.point_format >= 6;
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < count; ++i) {
+    const unsigned char* record = records + i * h.record_length;
+    // Formats 0-5: class in bits 0-4 and withheld in bit 7 of byte 15. Formats 6-10: a
+    // whole class byte (16) and the withheld flag in bit 2 of the flags in byte 15.
+    const bool withheld = extended_format ? (record[15] & 0x04) != 0 : (record[15] & 0x80) != 0;
+    if (withheld) continue;
+    const std::uint8_t classification =
+        extended_format ? record[16] : static_cast<std::uint8_t>(record[15] & 0x1F);
+    out[kept++] = {load_i32(record) * h.scale[0] + h.offset[0], load_i32(record + 4) * h.scale[1] + h.offset[1],
+                   load_i32(record + 8) * h.scale[2] + h.offset[2], classification};
+  }
+  return kept;
+}
+
 LasCloud read_las(const std::string& file_name) {
   std::error_code error;
   if (std::filesystem::is_directory(file_name, error)) fail(file_name, "is a folder, not a LAS file");
@@ -159,17 +167,19 @@ LasCloud read_las(const std::string& file_name) {
   if (!file) fail(file_name, std::string("cannot open: ") + std::strerror(errno));
   const std::uintmax_t file_size = std::filesystem::file_size(file_name, error);
   if (error) fail(file_name, "cannot tell its size: " + error.message());
-  if (has_laz_name(file_name)) refuse_laz(file_name);
 
   const Layout layout = read_layout(file_name, file.get(), file_size);
   LasCloud cloud;
   cloud.header = layout.header;
   const LasHeader& h = cloud.header;
+  if (layout.compressed) {
+    read_laz_points(file_name, file.get(), file_size, layout.point_offset, cloud);
+    return cloud;
+  }
   if (fseeko(file.get(), static_cast<off_t>(layout.point_offset), SEEK_SET) != 0)
     fail(file_name, "cannot seek to the point records");
 
   const std::size_t length = h.record_length;
-  const bool extended_format = h.point_format >= 6;
   const std::uint64_t per_block = std::max<std::uint64_t>(1, kBlockBytes / length);
   std::vector<unsigned char> block(
       static_cast<std::size_t>(std::min(per_block, std::max<std::uint64_t>(h.point_count, 1))) *
@@ -181,21 +191,11 @@ LasCloud read_las(const std::string& file_name) {
     if (std::fread(block.data(), length, count, file.get()) != count)
       fail(file_name, "truncated: cannot read point record " + number(done + 1) + " of " +
                           number(h.point_count));
-    for (std::size_t i = 0; i < count; ++i) {
-      const unsigned char* record = block.data() + i * length;
-      // Formats 0-5: class in bits 0-4 and withheld in bit 7 of byte 15. Formats 6-10: a
-      // whole class byte (16) and the withheld flag in bit 2 of the flags in byte 15.
-      const bool withheld = extended_format ? (record[15] & 0x04) != 0 : (record[15] & 0x80) != 0;
-      if (withheld) {
-        ++cloud.withheld;
-        continue;
-      }
-      const std::uint8_t classification =
-          extended_format ? record[16] : static_cast<std::uint8_t>(record[15] & 0x1F);
-      cloud.points.push_back({load_i32(record) * h.scale[0] + h.offset[0],
-                              load_i32(record + 4) * h.scale[1] + h.offset[1],
-                              load_i32(record + 8) * h.scale[2] + h.offset[2], classification});
-    }
+    const std::size_t before = cloud.points.size();
+    cloud.points.resize(before + count);
+    const std::size_t kept = convert_las_records(block.data(), count, h, cloud.points.data() + before);
+    cloud.points.resize(before + kept);
+    cloud.withheld += count - kept;
     done += count;
   }
   return cloud;

@@ -3,6 +3,7 @@
 // Reading airborne laser scans stored as uncompressed LAS files (versions 1.0 to 1.4, point
 // formats 0 to 10). Only what roof extraction needs is kept: coordinates and classification.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -27,11 +28,17 @@ struct LasCloud {
   LasHeader header;
   std::vector<LasPoint> points;  // file order, withheld records left out
   std::uint64_t withheld = 0;    // records left out because they carry the withheld flag
+  std::vector<std::string> warnings;  // what was odd but did not stop the reading, one line each
 };
 
-// Reads the LAS file file_name. Compressed (LAZ) files are refused. Throws std::runtime_error
-// with the one-line message "<file_name>: <what is wrong>" when the file cannot be read or
-// its header does not describe the bytes that follow.
+// Reads the LAS file file_name, compressed (LAZ) or not, as its header says. Throws
+// std::runtime_error with the one-line message "<file_name>: <what is wrong>" when the file
+// cannot be read or its header does not describe the bytes that follow.
 LasCloud read_las(const std::string& file_name);
+
+// Writes the points of `count` point records (header.record_length bytes each) to out, withheld
+// records left out; returns how many it wrote.
+std::size_t convert_las_records(const unsigned char* records, std::size_t count, const LasHeader& header,
+                                LasPoint* out);
 
 }  // namespace roofplanes
