@@ -19,11 +19,6 @@ namespace roofplanes::laz {
 std::size_t decode_chunk(const Parameters& parameters, const std::uint8_t* bytes, std::size_t size,
                          std::uint32_t point_count, std::uint8_t* records, std::size_t record_length);
 
-// The number of records a layered chunk says it holds, read from its start; 0 when `size` is too
-// short to tell. Used to walk chunks when the chunk table is missing.
-std::uint32_t layered_chunk_point_count(const std::uint8_t* bytes, std::size_t size,
-                                        std::size_t record_length);
-
 // Checks that the items can be decoded and that they cover records of record_length bytes;
 // returns what is wrong, or an empty string.
 std::string check_items(const Parameters& parameters, std::size_t record_length);

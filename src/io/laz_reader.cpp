@@ -1,6 +1,7 @@
 #include "io/laz_reader.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -13,6 +14,7 @@
 #include "io/arithmetic_decoder.h"
 #include "io/integer_decompressor.h"
 #include "io/laz_chunk_decoder.h"
+#include "io/laz_layered_chunk.h"
 #include "io/laz_format.h"
 
 namespace roofplanes {
@@ -175,6 +177,7 @@ struct Work {
   std::vector<std::uint8_t> bytes, records;
   std::vector<LasPoint> points;
   std::uint64_t withheld = 0;
+  std::string error;  // what is wrong with the chunk, when something is
 };
 
 // Appends `count` decoded records to the target.
@@ -281,42 +284,63 @@ std::vector<std::string> decode_laz(std::FILE* file, std::uint64_t file_size, st
       return warnings;
     }
 
-    // Read in file order, decode in parallel, append in file order; at most a few chunks per
-    // thread are in memory at once.
+    // Read in file order, decode in parallel, append in file order; at most one chunk per
+    // thread is in memory at once. No exception crosses the pipeline (one would leave the
+    // chunks in flight behind): a chunk carries its error to the last stage, which keeps the
+    // first in file order and stops the reading.
     const std::size_t threads = tbb::global_control::active_value(tbb::global_control::max_allowed_parallelism);
     std::size_t next = 0;
+    std::atomic<bool> failed{false};
+    std::string error;
     tbb::parallel_pipeline(
-        std::max<std::size_t>(2, 2 * threads),
+        std::max<std::size_t>(1, threads),
         tbb::make_filter<void, std::shared_ptr<Work>>(
             tbb::filter_mode::serial_in_order,
             [&](tbb::flow_control& control) -> std::shared_ptr<Work> {
-              if (next == table.chunks.size()) {
+              if (next == table.chunks.size() || failed) {
                 control.stop();
                 return nullptr;
               }
               auto work = std::make_shared<Work>();
               work->index = next;
               work->chunk = table.chunks[next++];
-              work->bytes.resize(static_cast<std::size_t>(work->chunk.size));
-              read_at(file, work->chunk.start, work->bytes.data(), work->bytes.size(),
-                      "chunk " + number(work->index + 1));
+              try {
+                work->bytes.resize(static_cast<std::size_t>(work->chunk.size));
+                read_at(file, work->chunk.start, work->bytes.data(), work->bytes.size(),
+                        "chunk " + number(work->index + 1));
+              } catch (const std::exception& e) {
+                work->error = e.what();
+              }
               return work;
             }) &
             tbb::make_filter<std::shared_ptr<Work>, std::shared_ptr<Work>>(
                 tbb::filter_mode::parallel,
                 [&](std::shared_ptr<Work> work) {
-                  decode_work(p, header, target.records != nullptr, *work);
+                  if (work->error.empty() && !failed) {
+                    try {
+                      decode_work(p, header, target.records != nullptr, *work);
+                    } catch (const std::bad_alloc&) {
+                      work->error = "chunk " + number(work->index + 1) + " claims more points than memory holds";
+                    } catch (const std::exception& e) {
+                      work->error = e.what();
+                    }
+                  }
                   return work;
                 }) &
             tbb::make_filter<std::shared_ptr<Work>, void>(
                 tbb::filter_mode::serial_in_order, [&](std::shared_ptr<Work> work) {
-                  if (target.records) {
+                  if (failed) return;
+                  if (!work->error.empty()) {
+                    error = work->error;
+                    failed = true;
+                  } else if (target.records) {
                     target.records->insert(target.records->end(), work->records.begin(), work->records.end());
                   } else {
                     target.cloud->points.insert(target.cloud->points.end(), work->points.begin(), work->points.end());
                     target.cloud->withheld += work->withheld;
                   }
                 }));
+    if (failed) fail(error);
   }
   return warnings;
 }
