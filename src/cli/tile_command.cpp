@@ -22,7 +22,7 @@ namespace fs = std::filesystem;
 
 CLI::App* add_tile_command(CLI::App& app, TileOptions& options) {
   CLI::App* command = app.add_subcommand("tile", "Find every building of a LAS tile and extract its roof planes");
-  command->add_option("LAS", options.las, "the tile: an uncompressed LAS file (1.0 to 1.4)")->required();
+  command->add_option("LAS", options.las, "the tile: a LAS file (1.0 to 1.4), uncompressed or LAZ")->required();
   command->add_option("-o,--output", options.output, "folder for the output files (created when missing)")
       ->required();
   command->add_option("--jobs", options.jobs, "threads; 0: one per core")

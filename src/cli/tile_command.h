@@ -11,7 +11,7 @@ namespace roofplanes {
 
 // What `roofplanes tile` was asked to do.
 struct TileOptions {
-  std::string las;     // the tile: an uncompressed LAS file
+  std::string las;     // the tile: a LAS file, uncompressed or LAZ
   std::string output;  // output folder, created when missing
   int jobs = 0;        // threads; 0: one per core
   int roof_class = 6;  // class of the roof points (ASPRS 6: building)

@@ -1,7 +1,8 @@
 #pragma once
 
-// Reading airborne laser scans stored as uncompressed LAS files (versions 1.0 to 1.4, point
-// formats 0 to 10). Only what roof extraction needs is kept: coordinates and classification.
+// Reading airborne laser scans stored as LAS files (versions 1.0 to 1.4, point formats 0 to
+// 10), uncompressed or compressed (LAZ, decoded by laz_reader). Only what roof extraction
+// needs is kept: coordinates and classification.
 
 #include <cstddef>
 #include <cstdint>
