@@ -12,6 +12,9 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "io/coordinate_range.h"
+#include "io/input_file.h"
+
 namespace roofplanes {
 namespace {
 
@@ -70,6 +73,7 @@ std::string number(std::uint64_t value) { return std::to_string(value); }
 struct Layout {
   LasHeader header;
   std::uint64_t point_offset = 0;
+  std::uint64_t records_end = 0;  // where the bytes that can hold point records end (EVLRs or waveforms start)
 };
 
 Layout read_layout(const std::string& file_name, std::FILE* file, std::uint64_t file_size) {
@@ -146,7 +150,27 @@ Layout read_layout(const std::string& file_name, std::FILE* file, std::uint64_t 
                         number(file_size - layout.point_offset) + " bytes after offset " +
                         number(layout.point_offset) + " hold at most " + number(room) +
                         " records of " + number(h.record_length) + " bytes");
+  // Records lie between the point offset and the first extended record (1.4)
+  // or the waveform packets kept in the file (1.3 and later), where those follow them.
+  layout.records_end = file_size;
+  const std::uint64_t points_end = layout.point_offset + h.point_count * h.record_length;
+  const auto ends_records = [&](std::uint64_t start) {
+    if (start >= layout.point_offset && start < layout.records_end && start >= points_end)
+      layout.records_end = start;
+  };
+  if (h.version_minor >= 3 && (load_u16(bytes + 6) & 0x02) != 0) ends_records(load_unsigned(bytes + 227, 8));
+  if (h.version_minor >= 4 && load_u32(bytes + 243) != 0) ends_records(load_unsigned(bytes + 235, 8));
+
   return layout;
+}
+
+// The coordinate stored as value, checked: a scale or offset that takes it
+// out of range (to infinity, or beyond what a building's sums can hold) is an
+// input error naming the record and the field.
+double checked_coordinate(const std::string& file_name, std::uint64_t record, int axis, double value) {
+  if (std::string problem = coordinate_problem(value); !problem.empty())
+    fail(file_name, "point record " + number(record) + ": " + "XYZ"[axis] + " coordinate " + problem);
+  return value;
 }
 
 }  // namespace
@@ -154,6 +178,9 @@ Layout read_layout(const std::string& file_name, std::FILE* file, std::uint64_t 
 LasCloud read_las(const std::string& file_name) {
   std::error_code error;
   if (std::filesystem::is_directory(file_name, error)) fail(file_name, "is a folder, not a LAS file");
+  // A FIFO or device is never opened: it could block or never end.
+  if (const std::string problem = input_file_problem(file_name); !problem.empty() && problem != "does not exist")
+    fail(file_name, problem);
   errno = 0;
   const FilePointer file(std::fopen(file_name.c_str(), "rb"));
   if (!file) fail(file_name, std::string("cannot open: ") + std::strerror(errno));
@@ -192,13 +219,27 @@ LasCloud read_las(const std::string& file_name) {
       }
       const std::uint8_t classification =
           extended_format ? record[16] : static_cast<std::uint8_t>(record[15] & 0x1F);
-      cloud.points.push_back({load_i32(record) * h.scale[0] + h.offset[0],
-                              load_i32(record + 4) * h.scale[1] + h.offset[1],
-                              load_i32(record + 8) * h.scale[2] + h.offset[2], classification});
+      LasPoint point{load_i32(record) * h.scale[0] + h.offset[0], load_i32(record + 4) * h.scale[1] + h.offset[1],
+                     load_i32(record + 8) * h.scale[2] + h.offset[2], classification};
+      if (!(std::fabs(point.x) <= max_coordinate_magnitude && std::fabs(point.y) <= max_coordinate_magnitude &&
+            std::fabs(point.z) <= max_coordinate_magnitude)) {
+        checked_coordinate(file_name, done + i + 1, 0, point.x);
+        checked_coordinate(file_name, done + i + 1, 1, point.y);
+        checked_coordinate(file_name, done + i + 1, 2, point.z);
+      }
+      cloud.points.push_back(point);
     }
     done += count;
   }
+  const std::uint64_t points_end = layout.point_offset + h.point_count * length;
+  if (layout.records_end > points_end) cloud.records_beyond_count = (layout.records_end - points_end) / length;
   return cloud;
+}
+
+std::string records_beyond_count_note(const std::string& file_name, const LasCloud& cloud) {
+  if (cloud.records_beyond_count == 0) return {};
+  return file_name + ": " + number(cloud.records_beyond_count) + " point records beyond the header's count of " +
+         number(cloud.header.point_count) + " were not read";
 }
 
 }  // namespace roofplanes

@@ -27,11 +27,21 @@ struct LasCloud {
   LasHeader header;
   std::vector<LasPoint> points;  // file order, withheld records left out
   std::uint64_t withheld = 0;    // records left out because they carry the withheld flag
+  // Whole records between the last counted record and the end of the point
+  // data (the file's end, or its extended records): a header count smaller
+  // than what the file holds. They are not read; the caller says so.
+  std::uint64_t records_beyond_count = 0;
 };
 
 // Reads the LAS file file_name. Compressed (LAZ) files are refused. Throws std::runtime_error
 // with the one-line message "<file_name>: <what is wrong>" when the file cannot be read or
-// its header does not describe the bytes that follow.
+// its header does not describe the bytes that follow, when it is not a regular file or
+// larger than max_input_bytes, and when a coordinate is not finite or lies beyond
+// ±max_coordinate_magnitude (the message names the record and the field).
 LasCloud read_las(const std::string& file_name);
+
+// "" when cloud read every record its file holds; otherwise the one line that
+// says how many records beyond the header's point count were not read.
+std::string records_beyond_count_note(const std::string& file_name, const LasCloud& cloud);
 
 }  // namespace roofplanes
