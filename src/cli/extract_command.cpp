@@ -109,6 +109,19 @@ std::string read_building(const ExtractOptions& options, BuildingInput& input, s
          ") names no point of " + options.points;
 }
 
+// The log and the scenes are written in place (streamed, some appended to),
+// not through write_output_file: links under their names, and a link in place
+// of the scenes folder, are removed first, so nothing is written through one.
+void remove_scene_links(const fs::path& folder) {
+  std::error_code error;
+  if (fs::is_symlink(folder / "work", error)) fs::remove(folder / "work", error);
+  for (const fs::path& place : {folder, folder / "work"})
+    for (const auto& entry : fs::directory_iterator(place, error))
+      if (entry.is_symlink(error) &&
+          (entry.path().extension() == ".wrl" || entry.path().filename() == "execution_log.txt"))
+        fs::remove(entry.path(), error);
+}
+
 void print_summary(const BuildingInput& input, const Result& result) {
   std::size_t roof = 0;
   for (const std::uint8_t flag : input.roof) roof += flag;
@@ -139,6 +152,7 @@ int run_extract(const ExtractOptions& options) {
   if (!options.output.empty()) {
     std::error_code error;
     created = !fs::exists(options.output, error);
+    if (options.scenes && !created) remove_scene_links(options.output);
     had_work = fs::exists(fs::path(options.output) / "work", error);
     fs::create_directories(fs::path(options.output) / (options.scenes ? "work" : ""), error);
     if (error || !fs::is_directory(options.output))

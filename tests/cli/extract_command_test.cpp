@@ -186,6 +186,21 @@ TEST(extract_command, InputErrorsGiveOneLineExitTwoAndWriteNothing) {
   for (const auto& entry : fs::directory_iterator("existing")) left.insert(entry.path().filename().string());
   EXPECT_EQ(left, std::set<std::string>{"keep.txt"});
 
+  // Links in an existing folder under the log's or a scene's name, or in
+  // place of the scenes folder, are replaced: the files outside stay as they were.
+  write_text("outside.txt", "keep");
+  fs::create_directory("outside_work");
+  fs::create_directory("linked");
+  fs::create_symlink("../outside.txt", "linked/execution_log.txt");
+  fs::create_symlink("../outside.txt", "linked/test1.wrl");
+  fs::create_symlink("../outside_work", "linked/work");
+  const testing::ProgramResult linked = run_roofplanes("extract points.txt -o linked --scenes", scratch.path());
+  EXPECT_EQ(linked.status, 0) << linked.err;
+  EXPECT_EQ(read_text("outside.txt"), "keep");
+  EXPECT_TRUE(fs::is_empty("outside_work"));
+  EXPECT_TRUE(fs::is_regular_file(fs::symlink_status("linked/execution_log.txt")));
+  EXPECT_TRUE(fs::is_directory(fs::symlink_status("linked/work")));
+
   const testing::ProgramResult fine = run_roofplanes("extract points.txt --roof roof.txt", scratch.path());
   EXPECT_EQ(fine.status, 0);
   EXPECT_NE(fine.out.find("points read   4\nroof points   3\n"), std::string::npos) << fine.out;
