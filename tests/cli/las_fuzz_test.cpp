@@ -69,11 +69,11 @@ std::string mutate(std::string& bytes, Random& random) {
       return "field at " + std::to_string(field.at) + " set to " + std::to_string(value);
     }
     case 2: {  // a scale, offset or bound that no scanner writes
-      const double specials[] = {1e306, -1e306, 1e-320, 5e-324, 1e300, 0.0, -0.0,
+      const double odd_values[] = {1e306, -1e306, 1e-320, 5e-324, 1e300, 0.0, -0.0,
                                  std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
                                  1e-9, 1e9};
       const std::size_t at = 131 + 8 * random.below(12);
-      const double value = specials[random.below(std::size(specials))];
+      const double value = odd_values[random.below(std::size(odd_values))];
       put(bytes, at, std::bit_cast<std::uint64_t>(value), 8);
       return "double at " + std::to_string(at) + " set to " + std::to_string(value);
     }
