@@ -1,5 +1,6 @@
 #include "cli/command_line.h"
 
+#include <exception>
 #include <iostream>
 #include <new>
 
@@ -40,14 +41,22 @@ int parse_and_run(int argc, char** argv) {
 
 }  // namespace
 
-int run_command_line(int argc, char** argv) {
+int run_guarded(const std::function<int()>& run) {
   try {
-    if (argc <= 1) return run_with_threads(0, run_faithful);
-    return parse_and_run(argc, argv);
+    return run();
   } catch (const std::bad_alloc&) {
     std::cerr << "roofplanes: out of memory\n";
-    return 2;
+  } catch (const std::exception& unexpected) {
+    std::cerr << "roofplanes: stopped by an unexpected error: " << unexpected.what() << '\n';
+  } catch (...) {
+    std::cerr << "roofplanes: stopped by an unexpected error\n";
   }
+  std::cout.flush();
+  return 2;
+}
+
+int run_command_line(int argc, char** argv) {
+  return run_guarded([&] { return argc <= 1 ? run_with_threads(0, run_faithful) : parse_and_run(argc, argv); });
 }
 
 }  // namespace roofplanes

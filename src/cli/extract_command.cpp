@@ -10,7 +10,10 @@
 
 #include "cli/file_observer.h"
 #include "cli/input_messages.h"
+#include "cli/option_ranges.h"
 #include "cli/parameter_options.h"
+#include "io/coordinate_range.h"
+#include "io/input_file.h"
 #include "io/las_reader.h"
 #include "io/point_file.h"
 #include "io/roof_list.h"
@@ -27,7 +30,8 @@ CLI::App* add_extract_command(CLI::App& app, ExtractOptions& options) {
   command->add_option("--roof", options.roof,
                       "roof list: 0-based positions among the distinct (x, y) of the point file "
                       "(default: every point is a roof point)");
-  command->add_option("-o,--output", options.output, "folder for the output files (created when missing)");
+  command->add_option("-o,--output", options.output, "folder for the output files (created when missing)")
+      ->check(not_empty("the output folder name"));
   command->add_flag("--scenes", options.scenes,
                     "also write execution_log.txt and the inspection scenes (VRML) into the output folder")
       ->needs(command->get_option("--output"));
@@ -54,8 +58,12 @@ int input_error(const std::string& message) {
 
 // The building as the command reads it, or the one-line message that stops it.
 // A LAS file (by its signature, or a .las or .laz name) gives every point it
-// holds, those of the roof class as roof points.
-std::string read_building(const ExtractOptions& options, BuildingInput& input) {
+// holds, those of the roof class as roof points. note gets a line about what
+// was read but left out (LAS records beyond the header's count).
+std::string read_building(const ExtractOptions& options, BuildingInput& input, std::string& note) {
+  // Before the signature is read: opening a FIFO could block.
+  if (const std::string problem = input_file_problem(options.points); !problem.empty() && problem != "does not exist")
+    return options.points + ": " + problem;
   char signature[4] = {};
   std::ifstream(options.points, std::ios::binary).read(signature, 4);
   std::string ending = fs::path(options.points).extension().string();
@@ -70,6 +78,7 @@ std::string read_building(const ExtractOptions& options, BuildingInput& input) {
         input.points.push_back({p.x, p.y, p.z});
         input.roof.push_back(p.classification == options.roof_class);
       }
+      note = records_beyond_count_note(options.points, cloud);
     } catch (const std::runtime_error& error) {
       return error.what();
     }
@@ -78,6 +87,13 @@ std::string read_building(const ExtractOptions& options, BuildingInput& input) {
   PointFile points = read_point_file(options.points);
   if (std::string message = point_file_message(options.points, points); !message.empty()) return message;
   input.points = std::move(points.points);
+  for (std::size_t i = 0; i < input.points.size(); ++i) {
+    const Point& p = input.points[i];
+    const double coordinates[3] = {p.x, p.y, p.z};
+    for (int axis = 0; axis < 3; ++axis)
+      if (const std::string problem = coordinate_problem(coordinates[axis]); !problem.empty())
+        return options.points + ": record " + std::to_string(i + 1) + ": " + "xyz"[axis] + " " + problem;
+  }
   if (options.roof.empty()) {
     input.roof.assign(input.points.size(), 1);
     return {};
@@ -93,6 +109,19 @@ std::string read_building(const ExtractOptions& options, BuildingInput& input) {
   if (bad == roof.positions.size()) return {};
   return options.roof + ": entry " + std::to_string(bad + 1) + " (" + std::to_string(roof.positions[bad]) +
          ") names no point of " + options.points;
+}
+
+// The log and the scenes are written in place (streamed, some appended to),
+// not through write_output_file: links under their names, and a link in place
+// of the scenes folder, are removed first, so nothing is written through one.
+void remove_scene_links(const fs::path& folder) {
+  std::error_code error;
+  if (fs::is_symlink(folder / "work", error)) fs::remove(folder / "work", error);
+  for (const fs::path& place : {folder, folder / "work"})
+    for (const auto& entry : fs::directory_iterator(place, error))
+      if (entry.is_symlink(error) &&
+          (entry.path().extension() == ".wrl" || entry.path().filename() == "execution_log.txt"))
+        fs::remove(entry.path(), error);
 }
 
 void print_summary(const BuildingInput& input, const Result& result) {
@@ -113,16 +142,20 @@ int run_extract(const ExtractOptions& options) {
   if (const std::string problem = check_parameters(options.constants.parameters); !problem.empty())
     return input_error(problem);
   BuildingInput input;
-  if (const std::string message = read_building(options, input); !message.empty()) return input_error(message);
+  std::string note;
+  if (const std::string message = read_building(options, input, note); !message.empty()) return input_error(message);
+  if (const std::string problem = check_input(input); !problem.empty()) return input_error(options.points + ": " + problem);
   const Parameters parameters = chosen_parameters(options.constants, input);
   if (const std::string problem = check_parameters(parameters); !problem.empty()) return input_error(problem);
   if (options.print_parameters) std::cout << format_parameters(parameters) << std::flush;
 
-  bool created = false;
+  bool created = false, had_work = false;
   std::string folder;
   if (!options.output.empty()) {
     std::error_code error;
     created = !fs::exists(options.output, error);
+    if (options.scenes && !created) remove_scene_links(options.output);
+    had_work = fs::exists(fs::path(options.output) / "work", error);
     fs::create_directories(fs::path(options.output) / (options.scenes ? "work" : ""), error);
     if (error || !fs::is_directory(options.output))
       return input_error("cannot create the output folder " + options.output + ": " + error.message());
@@ -134,10 +167,16 @@ int run_extract(const ExtractOptions& options) {
   Result result;
   try {
     result = extract_roof_planes(input, parameters, observer);
-  } catch (const std::length_error& refused) {
+  } catch (const std::logic_error& refused) {  // roof points too far apart (length_error), or unusable input
     observer.finish();
+    // A refused run leaves nothing behind: not the folder it made, nor the
+    // (emptied) log and the scenes folder it made in an existing one.
     std::error_code ignored;
     if (created) fs::remove_all(options.output, ignored);
+    if (!created && options.scenes) {
+      fs::remove(fs::path(options.output) / "execution_log.txt", ignored);
+      if (!had_work) fs::remove_all(fs::path(options.output) / "work", ignored);
+    }
     return input_error(refused.what());
   }
   bool written = observer.finish();
@@ -145,7 +184,8 @@ int run_extract(const ExtractOptions& options) {
   print_summary(input, result);
   std::fflush(stdout);  // the summary before any line about the result files
   if (!options.output.empty()) written = write_result_files(options.output, input, result, options.files) && written;
-  return written ? 0 : 1;
+  if (!note.empty()) std::cerr << "roofplanes: " << note << '\n';
+  return written && note.empty() ? 0 : 1;
 }
 
 }  // namespace roofplanes

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "cli/option_ranges.h"
+
 namespace roofplanes {
 namespace {
 
@@ -28,24 +30,24 @@ const ParameterOption kOptions[] = {
 void add_parameter_options(CLI::App& command, Parameters& parameters) {
   const char* group = "Parameters";
   command.add_option("--angle-resolution", parameters.angle_resolution, "Hough direction cell, degrees")
-      ->capture_default_str()->group(group);
+      ->check(number_from_to(0.1, 90.0))->capture_default_str()->group(group);
   command.add_option("--distance-resolution", parameters.distance_resolution, "Hough distance cell, metres")
-      ->capture_default_str()->group(group);
+      ->check(number_from_to(0.001, 1000.0))->capture_default_str()->group(group);
   command.add_option("--blunder-sigma", parameters.blunder_sigma,
                      "points farther than shrink-factor x blunder-sigma from the fitted plane are dropped")
-      ->capture_default_str()->group(group);
+      ->check(number_above_zero_to(1000.0))->capture_default_str()->group(group);
   command.add_option("--shrink-factor", parameters.shrink_factor, "factor of both distance thresholds")
-      ->capture_default_str()->group(group);
+      ->check(number_above_zero_to(1000.0))->capture_default_str()->group(group);
   command.add_option("--expansion-factor", parameters.expansion_factor,
                      "a region grows over points nearer than shrink-factor x expansion-factor to its plane")
-      ->capture_default_str()->group(group);
+      ->check(number_above_zero_to(1000.0))->capture_default_str()->group(group);
   command.add_option("--simplify-tolerance", parameters.simplify_tolerance,
                      "largest distance of an outline point from the corner polygon, metres")
-      ->capture_default_str()->group(group);
+      ->check(number_above_zero_to(1000.0))->capture_default_str()->group(group);
   command.add_option("--min-points", parameters.min_points, "another pass starts while this many points remain")
-      ->capture_default_str()->group(group);
+      ->check(count_from(0))->capture_default_str()->group(group);
   command.add_option("--max-passes", parameters.max_passes, "stop after this many passes (0: no limit)")
-      ->capture_default_str()->group(group);
+      ->check(count_from(0))->capture_default_str()->group(group);
 }
 
 std::vector<std::string> given_parameter_options(const CLI::App& command) {

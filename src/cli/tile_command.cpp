@@ -10,6 +10,7 @@
 
 #include <tbb/task_arena.h>
 
+#include "cli/option_ranges.h"
 #include "cli/parameter_options.h"
 #include "cli/tile_outputs.h"
 #include "io/las_reader.h"
@@ -24,7 +25,7 @@ CLI::App* add_tile_command(CLI::App& app, TileOptions& options) {
   CLI::App* command = app.add_subcommand("tile", "Find every building of a LAS tile and extract its roof planes");
   command->add_option("LAS", options.las, "the tile: a LAS file (1.0 to 1.4), uncompressed or LAZ")->required();
   command->add_option("-o,--output", options.output, "folder for the output files (created when missing)")
-      ->required();
+      ->required()->check(not_empty("the output folder name"));
   command->add_option("--jobs", options.jobs, "threads; 0: one per core")
       ->check(CLI::Range(0, 1 << 16))->capture_default_str();
   command->add_option("--roof-class", options.roof_class, "class of the roof points")
@@ -32,13 +33,13 @@ CLI::App* add_tile_command(CLI::App& app, TileOptions& options) {
   const char* group = "Buildings";
   command->add_option("--building-gap", options.finder.building_gap,
                       "roof points at most this far apart in x, y belong to one building, metres")
-      ->capture_default_str()->group(group);
+      ->check(number_above_zero_to(1000.0))->capture_default_str()->group(group);
   command->add_option("--min-building-points", options.finder.min_building_points,
                       "smaller clusters of roof points are no building")
-      ->capture_default_str()->group(group);
+      ->check(count_from(1))->capture_default_str()->group(group);
   command->add_option("--margin", options.finder.margin,
                       "a building's input is every point within its roof's x, y bounds grown by this, metres")
-      ->capture_default_str()->group(group);
+      ->check(number_from_to(0.0, 1000.0))->capture_default_str()->group(group);
   add_parameter_choice(*command, options.constants);
   return command;
 }
@@ -89,10 +90,12 @@ int run_tile(const TileOptions& options) {
 
   std::vector<Point> points;
   std::vector<std::uint8_t> roof;
+  std::string note;
   try {
     LasCloud cloud = read_las(options.las);
     for (const std::string& warning : cloud.warnings)
       std::cerr << "roofplanes: " << options.las << ": " << warning << '\n';
+    note = records_beyond_count_note(options.las, cloud);
     points.reserve(cloud.points.size());
     roof.reserve(cloud.points.size());
     for (const LasPoint& p : cloud.points) {
@@ -130,12 +133,20 @@ int run_tile(const TileOptions& options) {
     std::cerr << "roofplanes: building " << b.id << " left out: " << b.error << '\n';
     status = 1;
   }
+  std::size_t left_out = 0;
   try {
     tbb::task_arena(options.jobs > 0 ? options.jobs : tbb::task_arena::automatic).execute([&] {
-      write_tile_outputs(options.output, points, found, buildings);
+      left_out = write_tile_outputs(options.output, points, found, buildings);
     });
   } catch (const std::runtime_error& failure) {
     std::cerr << "roofplanes: " << failure.what() << '\n';
+    status = 1;
+  }
+  if (left_out > 0)
+    std::cerr << "roofplanes: " << (fs::path(options.output) / "tile.city.json").string() << ": " << left_out
+              << " of " << segments << " segments left out (fewer than three distinct corners)\n";
+  if (!note.empty()) {
+    std::cerr << "roofplanes: " << note << '\n';
     status = 1;
   }
   std::size_t roof_points = 0;

@@ -12,14 +12,16 @@
 
 namespace roofplanes {
 
-void write_tile_outputs(const std::filesystem::path& folder, const std::vector<Point>& points,
-                        const std::vector<FoundBuilding>& found, const std::vector<TileBuilding>& buildings) {
+std::size_t write_tile_outputs(const std::filesystem::path& folder, const std::vector<Point>& points,
+                               const std::vector<FoundBuilding>& found, const std::vector<TileBuilding>& buildings) {
   const CityJsonTransform transform = cityjson_transform(points);
   std::vector<CityJsonBuilding> city;
   std::vector<TopViewBuilding> views;
+  std::size_t left_out = 0;
   for (const TileBuilding& b : buildings) {
     if (!b.error.empty()) continue;
     city.push_back(cityjson_building(b.id, b.shown, b.result, transform));
+    left_out += city.back().left_out;
     city.back().points = b.points;
     city.back().roof_points = b.roof_points;
     views.push_back({&b.shown, &b.result});
@@ -40,7 +42,7 @@ void write_tile_outputs(const std::filesystem::path& folder, const std::vector<P
   // The files side by side, on the threads of the caller's arena: writing is
   // the largest part of a tile run that its buildings' threads do not share.
   // Each catches its own failure, so one file that fails stops no other.
-  std::string failed[3];
+  std::string failed[4];
   const auto guarded = [](std::string& failure, const auto& write) {
     return [&failure, &write] {
       try {
@@ -55,11 +57,10 @@ void write_tile_outputs(const std::filesystem::path& folder, const std::vector<P
                             &labels.building);
   };
   const auto svg = [&] { write_svg_top_view_file(folder / "tile.svg", background, views, view_options); };
-  const auto city_json = [&] {
-    write_cityjson_file(folder / "tile.city.json", city, transform);
-    write_cityjson_sequence_file(folder / "tile.city.jsonl", city, transform);
-  };
-  tbb::parallel_invoke(guarded(failed[0], city_json), guarded(failed[1], ply), guarded(failed[2], svg));
+  const auto city_json = [&] { write_cityjson_file(folder / "tile.city.json", city, transform); };
+  const auto city_sequence = [&] { write_cityjson_sequence_file(folder / "tile.city.jsonl", city, transform); };
+  tbb::parallel_invoke(guarded(failed[0], city_json), guarded(failed[1], city_sequence), guarded(failed[2], ply),
+                       guarded(failed[3], svg));
   std::string message;
   for (const std::string& failure : failed) {
     if (failure.empty()) continue;
@@ -67,6 +68,7 @@ void write_tile_outputs(const std::filesystem::path& folder, const std::vector<P
     message += failure;
   }
   if (!message.empty()) throw std::runtime_error(message);
+  return left_out;
 }
 
 }  // namespace roofplanes

@@ -1,7 +1,5 @@
 #include "io/las_reader.h"
 
-#include "io/laz_reader.h"
-
 #include <algorithm>
 #include <bit>
 #include <cctype>
@@ -13,6 +11,10 @@
 #include <memory>
 #include <stdexcept>
 #include <system_error>
+
+#include "io/coordinate_range.h"
+#include "io/input_file.h"
+#include "io/laz_reader.h"
 
 namespace roofplanes {
 namespace {
@@ -60,6 +62,7 @@ struct Layout {
   LasHeader header;
   std::uint64_t point_offset = 0;
   bool compressed = false;  // LAZ: the records are decoded by the LAZ reader
+  std::uint64_t records_end = 0;  // where the bytes that can hold point records end (EVLRs or waveforms start)
 };
 
 Layout read_layout(const std::string& file_name, std::FILE* file, std::uint64_t file_size) {
@@ -71,8 +74,8 @@ Layout read_layout(const std::string& file_name, std::FILE* file, std::uint64_t 
     fail(file_name, "not a LAS file (it does not start with \"LASF\")");
   if (available < kHeaderSize12)
     fail(file_name, "truncated: " + number(file_size) + " bytes, shorter than a LAS header");
-  Layout layout;
 
+  Layout layout;
   LasHeader& h = layout.header;
   h.version_major = bytes[24];
   h.version_minor = bytes[25];
@@ -136,13 +139,32 @@ Layout read_layout(const std::string& file_name, std::FILE* file, std::uint64_t 
                         number(file_size - layout.point_offset) + " bytes after offset " +
                         number(layout.point_offset) + " hold at most " + number(room) +
                         " records of " + number(h.record_length) + " bytes");
+  // Records lie between the point offset and the first extended record (1.4)
+  // or the waveform packets kept in the file (1.3 and later), where those follow them.
+  layout.records_end = file_size;
+  const std::uint64_t points_end = layout.point_offset + h.point_count * h.record_length;
+  const auto ends_records = [&](std::uint64_t start) {
+    if (start >= layout.point_offset && start < layout.records_end && start >= points_end)
+      layout.records_end = start;
+  };
+  if (h.version_minor >= 3 && (load_u16(bytes + 6) & 0x02) != 0) ends_records(load_unsigned(bytes + 227, 8));
+  if (h.version_minor >= 4 && load_u32(bytes + 243) != 0) ends_records(load_unsigned(bytes + 235, 8));
+
   return layout;
+}
+
+// The coordinate stored as value, checked: a scale or offset that takes it
+// out of range (to infinity, or beyond what a building's sums can hold) is an
+// input error naming the record and the field.
+void check_coordinate(std::uint64_t record, int axis, double value) {
+  if (std::string problem = coordinate_problem(value); !problem.empty())
+    throw std::runtime_error("point record " + number(record) + ": " + "XYZ"[axis] + " coordinate " + problem);
 }
 
 }  // namespace
 
 std::size_t convert_las_records(const unsigned char* records, std::size_t count, const LasHeader& h,
-                                LasPoint* out) {
+                                LasPoint* out, std::uint64_t first_record) {
   const bool extended_format = h.point_format >= 6;
   std::size_t kept = 0;
   for (std::size_t i = 0; i < count; ++i) {
@@ -153,8 +175,15 @@ std::size_t convert_las_records(const unsigned char* records, std::size_t count,
     if (withheld) continue;
     const std::uint8_t classification =
         extended_format ? record[16] : static_cast<std::uint8_t>(record[15] & 0x1F);
-    out[kept++] = {load_i32(record) * h.scale[0] + h.offset[0], load_i32(record + 4) * h.scale[1] + h.offset[1],
-                   load_i32(record + 8) * h.scale[2] + h.offset[2], classification};
+    const LasPoint point{load_i32(record) * h.scale[0] + h.offset[0], load_i32(record + 4) * h.scale[1] + h.offset[1],
+                         load_i32(record + 8) * h.scale[2] + h.offset[2], classification};
+    if (!(std::fabs(point.x) <= max_coordinate_magnitude && std::fabs(point.y) <= max_coordinate_magnitude &&
+          std::fabs(point.z) <= max_coordinate_magnitude)) {
+      check_coordinate(first_record + i, 0, point.x);
+      check_coordinate(first_record + i, 1, point.y);
+      check_coordinate(first_record + i, 2, point.z);
+    }
+    out[kept++] = point;
   }
   return kept;
 }
@@ -162,6 +191,9 @@ std::size_t convert_las_records(const unsigned char* records, std::size_t count,
 LasCloud read_las(const std::string& file_name) {
   std::error_code error;
   if (std::filesystem::is_directory(file_name, error)) fail(file_name, "is a folder, not a LAS file");
+  // A FIFO or device is never opened: it could block or never end.
+  if (const std::string problem = input_file_problem(file_name); !problem.empty() && problem != "does not exist")
+    fail(file_name, problem);
   errno = 0;
   const FilePointer file(std::fopen(file_name.c_str(), "rb"));
   if (!file) fail(file_name, std::string("cannot open: ") + std::strerror(errno));
@@ -193,12 +225,25 @@ LasCloud read_las(const std::string& file_name) {
                           number(h.point_count));
     const std::size_t before = cloud.points.size();
     cloud.points.resize(before + count);
-    const std::size_t kept = convert_las_records(block.data(), count, h, cloud.points.data() + before);
+    std::size_t kept;
+    try {
+      kept = convert_las_records(block.data(), count, h, cloud.points.data() + before, done + 1);
+    } catch (const std::runtime_error& error) {
+      fail(file_name, error.what());
+    }
     cloud.points.resize(before + kept);
     cloud.withheld += count - kept;
     done += count;
   }
+  const std::uint64_t points_end = layout.point_offset + h.point_count * length;
+  if (layout.records_end > points_end) cloud.records_beyond_count = (layout.records_end - points_end) / length;
   return cloud;
+}
+
+std::string records_beyond_count_note(const std::string& file_name, const LasCloud& cloud) {
+  if (cloud.records_beyond_count == 0) return {};
+  return file_name + ": " + number(cloud.records_beyond_count) + " point records beyond the header's count of " +
+         number(cloud.header.point_count) + " were not read";
 }
 
 }  // namespace roofplanes

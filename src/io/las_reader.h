@@ -30,16 +30,28 @@ struct LasCloud {
   std::vector<LasPoint> points;  // file order, withheld records left out
   std::uint64_t withheld = 0;    // records left out because they carry the withheld flag
   std::vector<std::string> warnings;  // what was odd but did not stop the reading, one line each
+  // Whole records between the last counted record and the end of the point
+  // data (the file's end, or its extended records): a header count smaller
+  // than what the file holds. They are not read; the caller says so.
+  std::uint64_t records_beyond_count = 0;
 };
 
 // Reads the LAS file file_name, compressed (LAZ) or not, as its header says. Throws
 // std::runtime_error with the one-line message "<file_name>: <what is wrong>" when the file
-// cannot be read or its header does not describe the bytes that follow.
+// cannot be read or its header does not describe the bytes that follow, when it is not a
+// regular file or larger than max_input_bytes, and when a coordinate is not finite or lies
+// beyond ±max_coordinate_magnitude (the message names the record and the field).
 LasCloud read_las(const std::string& file_name);
 
+// "" when cloud read every record its file holds; otherwise the one line that
+// says how many records beyond the header's point count were not read.
+std::string records_beyond_count_note(const std::string& file_name, const LasCloud& cloud);
+
 // Writes the points of `count` point records (header.record_length bytes each) to out, withheld
-// records left out; returns how many it wrote.
+// records left out; returns how many it wrote. first_record is the 1-based number of the first
+// record, for the message: a coordinate that is not finite or beyond ±max_coordinate_magnitude
+// throws std::runtime_error("point record N: X coordinate ...").
 std::size_t convert_las_records(const unsigned char* records, std::size_t count, const LasHeader& header,
-                                LasPoint* out);
+                                LasPoint* out, std::uint64_t first_record = 1);
 
 }  // namespace roofplanes

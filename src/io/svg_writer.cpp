@@ -116,7 +116,9 @@ void write_svg_top_view(std::ostream& out, const std::vector<Point>& background,
   if (bounds.empty()) bounds.min_x = bounds.max_x = bounds.min_y = bounds.max_y = 0.0;
   const double width = bounds.max_x - bounds.min_x, height = bounds.max_y - bounds.min_y;
   const double longer = std::max(width, height);
-  const ViewMapping view{bounds.min_x, bounds.max_y, longer > 0.0 ? options.size / longer : 1.0, options.margin};
+  // Below a nanometre the points are one spot: fitting it into the drawing
+  // would scale by an infinite or meaningless factor.
+  const ViewMapping view{bounds.min_x, bounds.max_y, longer > 1e-9 ? options.size / longer : 1.0, options.margin};
   const double canvas_w = width * view.scale + 2 * options.margin;
   const double canvas_h = height * view.scale + 2 * options.margin;
 

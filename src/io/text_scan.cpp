@@ -1,5 +1,7 @@
 #include "io/text_scan.h"
 
+#include "io/input_file.h"
+
 #include <cctype>
 #include <cstdint>
 #include <filesystem>
@@ -16,8 +18,10 @@ bool is_space(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0;
 }  // namespace
 
 TextFileStatus text_file_status(const std::string& file_name) {
-  std::error_code ignored;
-  if (std::filesystem::is_directory(file_name, ignored)) return {"is a folder"};
+  // A missing file keeps its old message; a folder, FIFO, device or an
+  // oversized file is refused before it is opened.
+  if (std::string problem = input_file_problem(file_name); !problem.empty() && problem != "does not exist")
+    return {problem};
   std::ifstream in(file_name);
   if (!in) return {"cannot be opened"};
   return {};
@@ -32,7 +36,9 @@ std::string read_whole_file(const std::string& file_name) {
   const std::uintmax_t size = std::filesystem::file_size(file_name, error);
   if (!error) text.reserve(static_cast<std::size_t>(size));
   std::vector<char> block(std::size_t{1} << 16);
-  while (in.read(block.data(), static_cast<std::streamsize>(block.size())) || in.gcount() > 0)
+  // Never past the input bound, even where the file grows while it is read.
+  while (text.size() < max_input_bytes &&
+         (in.read(block.data(), static_cast<std::streamsize>(block.size())) || in.gcount() > 0))
     text.append(block.data(), static_cast<std::size_t>(in.gcount()));
   return text;
 }

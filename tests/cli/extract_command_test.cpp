@@ -1,8 +1,11 @@
 // roofplanes extract: the same run as the fixed-path program on any files,
 // with its constants as options, and one clear line for every input error.
 
+#include <sys/stat.h>
+
 #include <cmath>
 #include <filesystem>
+#include <set>
 #include <sstream>
 #include <string>
 
@@ -137,6 +140,8 @@ TEST(extract_command, InputErrorsGiveOneLineExitTwoAndWriteNothing) {
   write_text("far.txt", "0 1 4\n");
   write_text("negative.txt", "0 -1\n");
   write_text("a_file", "");
+  write_text("huge.txt", "0 0 0\n1e300 0 0\n0 4 1\n");
+  ASSERT_EQ(::mkfifo("fifo.txt", 0600), 0);
   fs::create_directory("folder");
   const struct {
     std::string arguments, message;
@@ -149,8 +154,13 @@ TEST(extract_command, InputErrorsGiveOneLineExitTwoAndWriteNothing) {
       {"extract points.txt --roof far.txt -o out", "far.txt: entry 3 (4) names no point of points.txt"},
       {"extract points.txt --roof negative.txt -o out", "negative.txt: entry 2 (-1) names no point"},
       {"extract points.txt -o a_file/out", "cannot create the output folder a_file/out"},
-      {"extract points.txt -o out --angle-resolution 0", "angle resolution must be a positive finite number"},
-      {"extract points.txt -o out --distance-resolution nan", "distance resolution must be a positive finite"},
+      {"extract points.txt -o out --angle-resolution 0", "--angle-resolution: '0' is not in the range"},
+      {"extract points.txt -o out --distance-resolution nan", "--distance-resolution: 'nan' is not in the range"},
+      // Never opened: a FIFO would block, a device would never end.
+      {"extract fifo.txt -o out", "fifo.txt: is not a regular file"},
+      {"extract /dev/zero -o out", "/dev/zero: is not a regular file"},
+      {"extract points.txt --roof /dev/urandom -o out", "/dev/urandom: is not a regular file"},
+      {"extract huge.txt -o out", "huge.txt: record 2: x 1e+300 lies beyond"},
       {"extract points.txt -o out --no-such-option", "no-such-option"},
       {"extract -o out", "POINTS is required"},
   };
@@ -164,6 +174,33 @@ TEST(extract_command, InputErrorsGiveOneLineExitTwoAndWriteNothing) {
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
     EXPECT_FALSE(fs::exists(scratch.path() / "out"));
   }
+  // A run refused after its log was opened (a roof point 10,000 km away)
+  // leaves nothing in an existing folder: no log, no scenes folder.
+  write_text("far_point.txt", "0 0 0\n4 0 0\n0 4 1\n4 4 1\n1e7 0 0\n");
+  fs::create_directory("existing");
+  write_text("existing/keep.txt", "keep");
+  const testing::ProgramResult far = run_roofplanes("extract far_point.txt -o existing --scenes", scratch.path());
+  EXPECT_EQ(far.status, 2);
+  EXPECT_NE(far.err.find("distance levels"), std::string::npos) << far.err;
+  std::set<std::string> left;
+  for (const auto& entry : fs::directory_iterator("existing")) left.insert(entry.path().filename().string());
+  EXPECT_EQ(left, std::set<std::string>{"keep.txt"});
+
+  // Links in an existing folder under the log's or a scene's name, or in
+  // place of the scenes folder, are replaced: the files outside stay as they were.
+  write_text("outside.txt", "keep");
+  fs::create_directory("outside_work");
+  fs::create_directory("linked");
+  fs::create_symlink("../outside.txt", "linked/execution_log.txt");
+  fs::create_symlink("../outside.txt", "linked/test1.wrl");
+  fs::create_symlink("../outside_work", "linked/work");
+  const testing::ProgramResult linked = run_roofplanes("extract points.txt -o linked --scenes", scratch.path());
+  EXPECT_EQ(linked.status, 0) << linked.err;
+  EXPECT_EQ(read_text("outside.txt"), "keep");
+  EXPECT_TRUE(fs::is_empty("outside_work"));
+  EXPECT_TRUE(fs::is_regular_file(fs::symlink_status("linked/execution_log.txt")));
+  EXPECT_TRUE(fs::is_directory(fs::symlink_status("linked/work")));
+
   const testing::ProgramResult fine = run_roofplanes("extract points.txt --roof roof.txt", scratch.path());
   EXPECT_EQ(fine.status, 0);
   EXPECT_NE(fine.out.find("points read   4\nroof points   3\n"), std::string::npos) << fine.out;

@@ -1,6 +1,8 @@
 // `roofplanes extract` on LAS input: which records it takes and which it refuses.
 
 #include <algorithm>
+#include <cstring>
+#include <filesystem>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -47,6 +49,39 @@ TEST(extract_command, LasInputByItsSignatureRoofPointsByClass) {
   EXPECT_EQ(run.status, 2);
   EXPECT_EQ(run.out, "");
   EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+}
+
+// A header count below the records in the file: the counted records are
+// extracted, the others named on standard error, exit status 1; the same for
+// tile. Coordinates a scale makes infinite: refused, nothing written.
+TEST(extract_command, LasRecordsBeyondTheCountAndInfiniteCoordinates) {
+  testing::ScratchDirectory scratch;
+  std::string bytes = testing::read_text(ROOFPLANES_SOURCE_DIR "/tests/data/sample_c.las");
+  for (int k = 107; k < 111; ++k) bytes[k] = 0;  // count 0 of 14,408 records
+  testing::write_text("zero.las", bytes);
+  const std::string note = "roofplanes: zero.las: 14408 point records beyond the header's count of 0 were not read\n";
+  testing::ProgramResult run = run_roofplanes("extract zero.las", scratch.path());
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, note);
+  EXPECT_EQ(run.out.rfind("points read   0\n", 0), 0u) << run.out;
+  run = run_roofplanes("tile zero.las -o out", scratch.path());
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, note);
+  std::filesystem::remove_all(scratch.path() / "out");
+
+  bytes = testing::read_text(ROOFPLANES_SOURCE_DIR "/tests/data/sample_c.las");
+  const double huge = 1e306;
+  std::memcpy(&bytes[131], &huge, 8);  // X scale; the host is little-endian like the file
+  testing::write_text("infinite.las", bytes);
+  for (const char* command : {"extract infinite.las -o out", "tile infinite.las -o out"}) {
+    SCOPED_TRACE(command);
+    run = run_roofplanes(command, scratch.path());
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err.rfind("roofplanes: infinite.las: point record 1: X coordinate ", 0), 0u) << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    EXPECT_FALSE(std::filesystem::exists(scratch.path() / "out"));
+  }
 }
 
 }  // namespace

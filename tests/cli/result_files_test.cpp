@@ -15,6 +15,7 @@
 #include "support/generated_input.h"
 #include "support/ply_reader.h"
 #include "support/program_run.h"
+#include "support/small_disk.h"
 
 namespace roofplanes {
 namespace {
@@ -104,14 +105,43 @@ TEST(write_result_files, ProgramWritesTheFormatsAskedForAndNamesWhatFailed) {
   EXPECT_TRUE(fs::exists("part/roof.svg"));
   EXPECT_FALSE(fs::exists("part/points.ply"));
 
-  // A folder where the model goes, and a full disk under the points.
+  // A folder where the model goes; a link where the points go is replaced,
+  // and the file it pointed to is left alone.
   fs::create_directories("out/roof.city.json");
-  fs::create_symlink("/dev/full", "out/points.ply");
+  testing::write_text("elsewhere.ply", "not ours");
+  fs::create_symlink("../elsewhere.ply", "out/points.ply");
   run = run_roofplanes(sample + "-o out", scratch.path());
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.err, "roofplanes: out/roof.city.json: cannot be opened for writing\n"
-                     "roofplanes: out/points.ply: could not be written completely\n");
+  EXPECT_EQ(run.err, "roofplanes: out/roof.city.json: cannot be opened for writing\n");
   EXPECT_TRUE(fs::exists("out/roof.svg"));
+  EXPECT_TRUE(fs::is_regular_file(fs::symlink_status("out/points.ply")));
+  EXPECT_EQ(read_text("elsewhere.ply"), "not ours");
+}
+
+// Files that fill the disk: each is removed and named, none is left under a
+// temporary name, and those that fit are whole.
+TEST(write_result_files, OnAFullDiskNoFileIsLeftHalfWritten) {
+  testing::ScratchDirectory scratch;
+  const testing::SmallDisk disk(scratch.path() / "disk", "64k");
+  if (!disk.mounted()) GTEST_SKIP() << disk.reason();
+  // The sample's points.ply (84 kB) and roof.svg do not fit; its model does.
+  const testing::ProgramResult run = run_roofplanes(
+      "extract '" ROOFPLANES_SOURCE_DIR "/Testdaten_Tolvar/69/Building_69.txt' --roof '" ROOFPLANES_SOURCE_DIR
+      "/Testdaten_Tolvar/69/roof.txt' -o disk/out",
+      scratch.path());
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("roofplanes: disk/out/points.ply: could not be written completely\n"), std::string::npos)
+      << run.err;
+  EXPECT_FALSE(fs::exists("disk/out/points.ply"));
+  for (const char* name : {"roof.city.json", "roof.svg"}) {
+    const std::string file = std::string("disk/out/") + name;
+    const bool named = run.err.find(file + ": could not be written") != std::string::npos ||
+                       run.err.find(file + ": cannot be") != std::string::npos;
+    EXPECT_NE(fs::exists(file), named) << name << "\n" << run.err;
+  }
+  EXPECT_NO_THROW(nlohmann::json::parse(read_text("disk/out/roof.city.json")));
+  for (const auto& entry : fs::directory_iterator("disk/out"))
+    EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos) << entry.path();
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // `roofplanes tile` as a user runs it: a real tile, a generated tile of known
 // houses, and the input errors that must stop it before anything is written.
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
@@ -19,6 +21,7 @@
 #include "support/ply_reader.h"
 #include "support/program_run.h"
 #include "support/scratch_directory.h"
+#include "support/small_disk.h"
 
 namespace roofplanes {
 namespace {
@@ -44,7 +47,8 @@ TEST(tile_command, SampleTileGivesTwoBuildingsInEveryOutput) {
   ScratchDirectory scratch;
   const testing::ProgramResult run = run_roofplanes("tile '" + sample_tile + "' -o out", scratch.path());
   ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.err, "");
+  // b1's one segment has too few corners for a surface, and the run says so, as extract does.
+  EXPECT_EQ(run.err, "roofplanes: out/tile.city.json: 1 of 3 segments left out (fewer than three distinct corners)\n");
   EXPECT_NE(run.out.find("points        14408\nroof points   12525\nbuildings     2\nsegments      3\n"),
             std::string::npos) << run.out;
 
@@ -125,8 +129,12 @@ TEST(tile_command, InputErrorsStopBeforeAnythingIsWrittenOutputErrorsDoNot) {
   const std::string sample = read_text(sample_tile);
   testing::write_text("truncated.las", sample.substr(0, sample.size() - 100));
   testing::write_text("a_file", "");
+  ASSERT_EQ(::mkfifo("fifo.las", 0600), 0);
   const char* const cases[] = {
       "tile missing.las -o out",
+      "tile /dev/zero -o out",
+      "tile fifo.las -o out",
+      "tile . -o out",
       "tile truncated.las -o out",
       "tile '" ROOFPLANES_SOURCE_DIR "/tests/data/sample_c.las' -o out --building-gap 0",
       "tile '" ROOFPLANES_SOURCE_DIR "/tests/data/sample_c.las' -o out --distance-resolution 0",
@@ -140,12 +148,33 @@ TEST(tile_command, InputErrorsStopBeforeAnythingIsWrittenOutputErrorsDoNot) {
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
     EXPECT_FALSE(fs::exists("out"));
   }
-  // An output that cannot be written is no input error: the others are written, exit status 1.
+  // An output that cannot be written is no input error: the others are
+  // written (the text sequence too, when the document fails), exit status 1.
   fs::create_directories("blocked/points.ply");
+  fs::create_directories("blocked/tile.city.json");
   const testing::ProgramResult run = run_roofplanes("tile '" + sample_tile + "' -o blocked", scratch.path());
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("blocked/points.ply"), std::string::npos) << run.err;
-  EXPECT_TRUE(fs::is_regular_file("blocked/tile.city.json") && fs::is_regular_file("blocked/tile.svg"));
+  EXPECT_NE(run.err.find("blocked/tile.city.json"), std::string::npos) << run.err;
+  EXPECT_TRUE(fs::is_regular_file("blocked/tile.city.jsonl") && fs::is_regular_file("blocked/tile.svg"));
+}
+
+TEST(tile_command, OnAFullDiskNoFileIsLeftHalfWritten) {
+  ScratchDirectory scratch;
+  const testing::SmallDisk disk(scratch.path() / "disk", "64k");
+  if (!disk.mounted()) GTEST_SKIP() << disk.reason();
+  // 14,408 points: points.ply (about 430 kB) cannot fit.
+  const testing::ProgramResult run = run_roofplanes("tile '" + sample_tile + "' -o disk/out --jobs 1", scratch.path());
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("disk/out/points.ply: could not be written completely"), std::string::npos) << run.err;
+  for (const char* name : outputs) {
+    const std::string file = std::string("disk/out/") + name;
+    const bool named = run.err.find(file + ": could not be written") != std::string::npos ||
+                       run.err.find(file + ": cannot be") != std::string::npos;
+    EXPECT_NE(fs::exists(file), named) << name << "\n" << run.err;
+  }
+  for (const auto& entry : fs::directory_iterator("disk/out"))
+    EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos) << entry.path();
 }
 
 }  // namespace

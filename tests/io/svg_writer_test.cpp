@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <map>
+#include <regex>
 #include <set>
 #include <sstream>
 
@@ -88,6 +90,60 @@ TEST(write_svg_top_view, ThinsOnlyTheBackgroundAndDrawsEveryOutlineOnce) {
   // A fifth of 24.9 m rounds to 5 m, at 1000 px per 39.9 m.
   EXPECT_NE(svg.find("h125.3\"/>"), std::string::npos);
   EXPECT_NE(svg.find(">5 m</text>"), std::string::npos);
+
+  // Each face's number at the centre of its outline, as drawn.
+  for (int k = 1; k <= 16; ++k) {
+    SCOPED_TRACE(k);
+    const std::string start = "data-segment=\"" + std::to_string(k) + "\" points=\"";
+    const std::size_t from = svg.find(start) + start.size();
+    std::istringstream corners(svg.substr(from, svg.find('"', from) - from));
+    double low_x = 1e9, high_x = -1e9, low_y = 1e9, high_y = -1e9;
+    for (std::string pair; corners >> pair;) {
+      const double x = std::stod(pair), y = std::stod(pair.substr(pair.find(',') + 1));
+      low_x = std::min(low_x, x), high_x = std::max(high_x, x), low_y = std::min(low_y, y), high_y = std::max(high_y, y);
+    }
+    const std::size_t label = svg.find("\">" + std::to_string(k) + "</text>");
+    ASSERT_NE(label, std::string::npos);
+    const std::size_t x_at = svg.rfind("<text x=\"", label) + 9;
+    const double x = std::stod(svg.substr(x_at)), y = std::stod(svg.substr(svg.find("y=\"", x_at) + 3));
+    EXPECT_NEAR(x, (low_x + high_x) / 2, 0.11);
+    EXPECT_NEAR(y, (low_y + high_y) / 2, 0.11);
+  }
+
+  // The north arrow: in the right margin, beyond everything drawn, its tip up (north, +y).
+  const double canvas_w = std::stod(svg.substr(svg.find("width=\"") + 7));
+  const TopViewOptions options;
+  const std::string arrow = "<g class=\"north\"><path fill=\"black\" d=\"M";
+  const std::size_t arrow_at = svg.find(arrow);
+  ASSERT_NE(arrow_at, std::string::npos);
+  const std::string tip = svg.substr(arrow_at + arrow.size(), svg.find('"', arrow_at + arrow.size()) - arrow_at - arrow.size());
+  const double tip_x = std::stod(tip), tip_y = std::stod(tip.substr(tip.find(',') + 1));
+  EXPECT_DOUBLE_EQ(tip_x, canvas_w - options.margin / 2);
+  EXPECT_GT(tip_x, canvas_w - options.margin);
+  EXPECT_LT(tip_y, options.margin);
+  EXPECT_NE(tip.find("l-7 22l7-6l7 6z"), std::string::npos) << tip;  // both barbs below the tip
+  EXPECT_NE(svg.find(">N</text>", arrow_at), std::string::npos);
+}
+
+// Points that are one spot in double precision (1e-320 apart) or one point:
+// a drawing of the margins, never an infinite or undefined size.
+TEST(write_svg_top_view, PointsWithoutExtentGiveAFiniteDrawing) {
+  for (const double apart : {0.0, 1e-320, 1e-12}) {
+    SCOPED_TRACE(apart);
+    BuildingInput input;
+    input.points = {{1.0, 2.0, 3.0}, {1.0 + apart, 2.0 + apart, 3.0}};
+    input.roof = {1, 1};
+    Result result;
+    result.labels = {0, 0};
+    std::ostringstream out;
+    write_svg_top_view(out, input, result);
+    const std::string svg = out.str();
+    const double width = std::stod(svg.substr(svg.find("width=\"") + 7));
+    const double height = std::stod(svg.substr(svg.find("height=\"") + 8));
+    EXPECT_TRUE(std::isfinite(width) && std::isfinite(height)) << svg.substr(0, 200);
+    // No number printed as nan or inf ("dominant-baseline" holds "nan").
+    EXPECT_FALSE(std::regex_search(svg, std::regex("(^|[^a-z])-?(nan|inf)([^a-z]|$)"))) << svg;
+  }
 }
 
 }  // namespace

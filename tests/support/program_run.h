@@ -26,12 +26,16 @@ struct ProgramResult {
 // directory, standard input from /dev/null, with the environment variables
 // given as "NAME=value ..." set. The shell execs the program, so the peak
 // memory is the program's own.
+// A time_limit in seconds (0: none) kills the program when it runs longer;
+// the status is then 137 (as timeout(1) reports a kill).
 inline ProgramResult run_roofplanes(const std::string& arguments, const std::filesystem::path& directory,
-                                    const std::string& environment = "") {
+                                    const std::string& environment = "", int time_limit = 0) {
   const std::filesystem::path out = directory / ".roofplanes_stdout";
   const std::filesystem::path err = directory / ".roofplanes_stderr";
   const std::string exports = environment.empty() ? "" : "export " + environment + " && ";
-  const std::string command = "cd '" + directory.string() + "' && " + exports + "exec '" ROOFPLANES_EXECUTABLE "' " +
+  const std::string command = "cd '" + directory.string() + "' && " + exports + "exec " +
+                              (time_limit > 0 ? "timeout -s KILL " + std::to_string(time_limit) + " " : std::string()) +
+                              "'" ROOFPLANES_EXECUTABLE "' " +
                               arguments + " </dev/null >'" + out.string() + "' 2>'" + err.string() + "'";
   const char* argv[] = {"/bin/sh", "-c", command.c_str(), nullptr};
   ProgramResult result;

@@ -1,5 +1,6 @@
 #include "tiles/extract_tile.h"
 
+#include <set>
 #include <stdexcept>
 #include <vector>
 
@@ -34,12 +35,21 @@ TEST(extract_tile, FailuresLeftOutResultsOnTileIndicesInBuildingOrder) {
     if (input.points.size() == found[1].input.size()) throw std::runtime_error("no roof here");
     return extract_roof_planes(input);
   };
-  std::size_t calls = 0;
+  // Each report adds one building done and that building's input records
+  // (the failed one too): the steps are the input sizes, each once.
+  std::size_t calls = 0, points_before = 0;
+  std::multiset<std::size_t> sizes_left;
+  for (const FoundBuilding& b : found) sizes_left.insert(b.input.size());
   const std::vector<TileBuilding> done = extract_tile(tile.points, found, extract, 2, [&](const TileProgress& p) {
     EXPECT_EQ(p.buildings_done, ++calls);
     EXPECT_EQ(p.buildings, found.size());
+    const auto step = sizes_left.find(p.points_done - points_before);
+    ASSERT_NE(step, sizes_left.end()) << "a step of " << p.points_done - points_before << " points";
+    sizes_left.erase(step);
+    points_before = p.points_done;
   });
   EXPECT_EQ(calls, found.size());
+  EXPECT_TRUE(sizes_left.empty());
   EXPECT_EQ(done[1].error, "no roof here");
   EXPECT_TRUE(done[1].result.segments.empty() && done[1].tile_index.empty());
 
