@@ -71,8 +71,8 @@ Layout read_layout(const std::string& file_name, std::FILE* file, std::uint64_t 
     fail(file_name, "not a LAS file (it does not start with \"LASF\")");
   if (available < kHeaderSize12)
     fail(file_name, "truncated: " + number(file_size) + " bytes, shorter than a LAS header");
-  Layout layout;
 
+  Layout layout;
   LasHeader& h = layout.header;
   h.version_major = bytes[24];
   h.version_minor = bytes[25];
