@@ -254,6 +254,9 @@ std::vector<std::string> decode_laz(std::FILE* file, std::uint64_t file_size, st
   {
     const laz::Parameters p = read_parameters(file, point_offset);
     if (const std::string problem = laz::check_items(p, header.record_length); !problem.empty()) fail(problem);
+    // Formats 0-5 are coded record by record, formats 6-10 in layers.
+    if ((p.items.front().type == laz::ItemType::point14) != (header.point_format >= 6))
+      fail("compressed items of the other point formats for point format " + number(header.point_format));
     if (header.point_count == 0) return warnings;
 
     ChunkTable table;
@@ -269,8 +272,6 @@ std::vector<std::string> decode_laz(std::FILE* file, std::uint64_t file_size, st
     } else {
       fail("unknown LASzip compressor " + number(static_cast<unsigned>(p.compressor)));
     }
-    if (p.compressor == Compressor::pointwise_chunked && p.items.front().type != laz::ItemType::point10)
-      fail("pointwise compression of a point of formats 6-10");
 
     // Reserve what the header says, up to a bound a damaged count cannot push past.
     const std::size_t expected = static_cast<std::size_t>(std::min<std::uint64_t>(header.point_count, 1u << 24));
