@@ -42,7 +42,7 @@ std::map<std::string, int> segments_by_building(const fs::path& city_json) {
 
 TEST(tile_command, SampleTileGivesTwoBuildingsInEveryOutput) {
   ScratchDirectory scratch;
-  const testing::ProgramResult run = run_roofplanes("tile '" + sample_tile + "' -o out", scratch.path());
+  const testing::ProgramResult run = run_roofplanes("tile '" + sample_tile + "' -o out --preset seed", scratch.path());
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.err, "");
   EXPECT_NE(run.out.find("points        14408\nroof points   12525\nbuildings     2\nsegments      3\n"),
