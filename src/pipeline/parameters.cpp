@@ -61,9 +61,10 @@ Parameters auto_parameters(double point_spacing, double height_noise) {
   // The outline zig-zags by about one spacing; corners closer than that are noise.
   //   simplify_tolerance = 2 · spacing
   p.simplify_tolerance = 2.0 * point_spacing;
-  // At most 20,000 voters: enough for every face of a house to stand out, and
-  // a million-point roof's search costs no more than a house's.
-  p.hough_voters = 20000;
+  // At most 1,500 voters: the peaks only propose planes that the regions
+  // then judge, and a few points per square metre of each face are enough to
+  // propose it; more voters cost every pass the same again.
+  p.hough_voters = 1500;
   // Each pass judges the five best distinct cells by the region each grows,
   // refitting the plane and regrowing up to three times.
   //   peak_candidates = 5, regrow_rounds = 3
