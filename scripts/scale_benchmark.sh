@@ -8,10 +8,12 @@
 # the repetitions, which alternate roofplanes and the peer so that both meet
 # the same machine load.
 #
-# Usage: scripts/scale_benchmark.sh [--repeats N] [ROOF_POINTS ...]
+# Usage: scripts/scale_benchmark.sh [--repeats N] [--preset seed|auto] [ROOF_POINTS ...]
 #   ROOF_POINTS  about how many points each hall has
 #                (default 10000 100000 300000 1000000 3000000)
 #   --repeats N  runs of each program per size (default 3 below 1M points, 1 from 1M)
+#   --preset P   run `roofplanes extract --preset P` on the hall instead of
+#                roofplanes without arguments (which runs the seed method)
 # Build first (scripts/setup.sh builds build/ with the benchmarks). Needs
 # /usr/bin/time (Debian package time). Progress goes to standard error.
 set -euo pipefail
@@ -19,6 +21,7 @@ cd "$(dirname "$0")/.."
 root=$PWD
 
 repeats=""
+preset=""
 sizes=()
 while (($#)); do
   case "$1" in
@@ -27,7 +30,12 @@ while (($#)); do
       repeats=$2
       shift 2
       ;;
-    -*) echo "usage: scripts/scale_benchmark.sh [--repeats N] [ROOF_POINTS ...]" >&2; exit 2 ;;
+    --preset)
+      [[ $# -ge 2 && ($2 == seed || $2 == auto) ]] || { echo "scale_benchmark: --preset needs seed or auto" >&2; exit 2; }
+      preset=$2
+      shift 2
+      ;;
+    -*) echo "usage: scripts/scale_benchmark.sh [--repeats N] [--preset seed|auto] [ROOF_POINTS ...]" >&2; exit 2 ;;
     *)
       [[ $1 =~ ^[1-9][0-9]*$ ]] || { echo "scale_benchmark: not a point count: $1" >&2; exit 2; }
       sizes+=("$1")
@@ -84,9 +92,15 @@ for size in "${sizes[@]}"; do
   rp_cpu=() rp_wall=() rp_rss=() peer_cpu=() peer_wall=() peer_rss=()
   for ((run = 1; run <= runs; ++run)); do
     echo "  $points points, run $run of $runs: roofplanes" >&2
-    timed "$dir" "$scratch/roofplanes" "$roofplanes"
+    if [[ -n $preset ]]; then
+      timed "$dir" "$scratch/roofplanes" "$roofplanes" extract "$data/Building_69.txt" --roof "$data/roof.txt" \
+        --preset "$preset"
+      segments=$(awk '/^segments / { print $2 }' "$scratch/roofplanes.out")
+    else
+      timed "$dir" "$scratch/roofplanes" "$roofplanes"
+      segments=$(grep -o 'there are that many segments: [0-9]*' "$scratch/roofplanes.out" | grep -o '[0-9]*$' || echo '?')
+    fi
     rp_cpu+=("$cpu") rp_wall+=("$wall") rp_rss+=("$rss")
-    segments=$(grep -o 'there are that many segments: [0-9]*' "$scratch/roofplanes.out" | grep -o '[0-9]*$' || echo '?')
 
     echo "  $points points, run $run of $runs: peer" >&2
     timed "$dir" "$scratch/peer" "$peer" "$data/Building_69.txt" "$data/roof.txt"

@@ -66,7 +66,7 @@ Parameters override_parameters(Parameters base, const Parameters& given, const s
 void add_parameter_choice(CLI::App& command, ParameterChoice& choice) {
   command
       .add_option("--preset", choice.preset,
-                  "seed: the seed constants; auto: constants derived from each building's own points "
+                  "auto: constants derived from each building's own points; seed: the seed constants "
                   "(explicit parameter options still override them)")
       ->check(CLI::IsMember({"seed", "auto"}))
       ->capture_default_str();

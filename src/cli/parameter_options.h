@@ -26,7 +26,7 @@ Parameters override_parameters(Parameters base, const Parameters& given, const s
 // A command's choice of constants: a preset, and the parameter options given
 // on top of it.
 struct ParameterChoice {
-  std::string preset = "seed";     // "seed" or "auto" (derived from each building's points)
+  std::string preset = "auto";     // "auto" (derived from each building's points) or "seed"
   Parameters parameters;           // the parameter options' values
   std::vector<std::string> given;  // the parameter options given on the command line
 };

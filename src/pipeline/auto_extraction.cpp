@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "planes/fit_plane.h"
 #include "planes/hough_peaks.h"
 #include "points/clear_labels.h"
 #include "regions/detect_border.h"
 #include "regions/drop_fragments.h"
+#include "regions/join_free_points.h"
 #include "regions/merge_coplanar_regions.h"
 #include "regions/order_outline.h"
 #include "regions/plane_region.h"
@@ -25,17 +27,15 @@ std::size_t points_within(const PlaneRegion& region, double distance) {
   return count;
 }
 
-}  // namespace
-
-std::size_t extract_segments_auto(PointCloud& cloud, const Parameters& parameters, RoofSegmentList& segments,
-                                  std::vector<PassExtras>& extras, Report& report) {
-  PointTriangulation& triangulation = cloud.triangulation;
+// The pass loop: regions found one by one among the free roof points with
+// the given tolerance, taken points losing is_roof. Adds to passes.
+std::vector<PlaneRegion> search_regions(PointTriangulation& triangulation, const Parameters& parameters,
+                                        double tolerance, std::size_t& passes, Report& report) {
   std::size_t roof_in_play = 0;
-  for (const Vertex_handle& v : cloud.vertices) roof_in_play += v->info().is_roof() ? 1 : 0;
+  for (auto v = triangulation.finite_vertices_begin(); v != triangulation.finite_vertices_end(); ++v)
+    roof_in_play += v->info().is_roof() ? 1 : 0;
   const std::size_t smallest = std::max<std::size_t>(parameters.min_segment_points, 3);
-
   std::vector<PlaneRegion> regions;
-  std::size_t passes = 0;
   while (roof_in_play >= smallest && (parameters.max_passes == 0 || passes < parameters.max_passes)) {
     report.observer().pass_started(static_cast<int>(passes), roof_in_play);
     ++passes;
@@ -45,12 +45,12 @@ std::size_t extract_segments_auto(PointCloud& cloud, const Parameters& parameter
     PlaneRegion best;
     std::size_t best_score = 0;
     for (const PlaneCandidate& peak : peaks) {
-      PlaneRegion region = grow_plane_region(triangulation, candidate_points(triangulation, peak),
-                                             parameters.plane_tolerance, parameters.regrow_rounds);
+      PlaneRegion region =
+          grow_plane_region(triangulation, candidate_points(triangulation, peak), tolerance, parameters.regrow_rounds);
       // A face holds about two thirds of its points within one noise width
-      // (plane_tolerance / 3) of its plane; a cap or slab across several
-      // faces, whose points spread over the whole tolerance, far fewer.
-      const std::size_t score = points_within(region, parameters.plane_tolerance / 3.0);
+      // (tolerance / 3) of its plane; a cap or slab across several faces,
+      // whose points spread over the whole tolerance, far fewer.
+      const std::size_t score = points_within(region, tolerance / 3.0);
       if (score > best_score || (score == best_score && region.points.size() > best.points.size())) {
         best_score = score;
         best = std::move(region);
@@ -63,21 +63,83 @@ std::size_t extract_segments_auto(PointCloud& cloud, const Parameters& parameter
     clear_is_roof(triangulation, best.points);
     regions.push_back(std::move(best));
   }
+  return regions;
+}
 
+// Settling, merging, joining and dropping, each when its parameter asks for it.
+void settle_regions(const PointTriangulation& triangulation, std::vector<PlaneRegion>& regions,
+                    const Parameters& parameters, double tolerance, double noise, Report& report) {
   if (parameters.reassign_rounds > 0) {
-    const std::size_t moved = reassign_points(triangulation, regions, parameters.plane_tolerance,
-                                              parameters.height_noise, parameters.smoothness,
-                                              parameters.reassign_rounds);
+    const std::size_t moved =
+        reassign_points(triangulation, regions, tolerance, noise, parameters.smoothness, parameters.reassign_rounds);
     report.log_line("moved ", moved, " points to the neighbouring segment they fit best");
   }
-  if (parameters.merge_rms > 0.0) {
-    const std::size_t merged = merge_coplanar_regions(triangulation, regions, parameters.merge_rms);
+  if (parameters.merge_rms > 0.0 || parameters.merge_ratio > 0.0) {
+    const std::size_t merged = merge_coplanar_regions(triangulation, regions, parameters.merge_rms,
+                                                      parameters.merge_ratio);
     report.log_line("merged ", merged, " pairs of segments on one plane");
   }
+  const std::size_t joined = join_free_points(triangulation, regions, tolerance);
+  report.log_line("joined ", joined, " free roof points to the segment next to them");
+  // Joined points can bring segments of one plane to touch.
+  if (joined > 0 && (parameters.merge_rms > 0.0 || parameters.merge_ratio > 0.0)) {
+    const std::size_t merged = merge_coplanar_regions(triangulation, regions, parameters.merge_rms,
+                                                      parameters.merge_ratio);
+    report.log_line("merged ", merged, " pairs of segments on one plane after joining");
+  }
   if (parameters.min_segment_points > 0) {
-    const std::size_t dropped = drop_fragments(triangulation, regions, parameters.min_segment_points,
-                                               parameters.plane_tolerance);
+    const std::size_t dropped = drop_fragments(triangulation, regions, parameters.min_segment_points, tolerance);
     report.log_line("dropped ", dropped, " fragments");
+  }
+}
+
+// The size-weighted median of the rms of the regions of at least smallest
+// points about their planes: the spread of whole faces. 0 without such a region.
+double face_rms(const std::vector<PlaneRegion>& regions, std::size_t smallest) {
+  std::vector<std::pair<double, std::size_t>> rms;
+  std::size_t total = 0;
+  for (const PlaneRegion& region : regions)
+    if (region.points.size() >= smallest) {
+      rms.emplace_back(height_rms(region.plane, region.points), region.points.size());
+      total += region.points.size();
+    }
+  std::sort(rms.begin(), rms.end());
+  std::size_t seen = 0;
+  for (const auto& [value, size] : rms) {
+    seen += size;
+    if (2 * seen >= total) return value;
+  }
+  return 0.0;
+}
+
+}  // namespace
+
+std::size_t extract_segments_auto(PointCloud& cloud, const Parameters& parameters, RoofSegmentList& segments,
+                                  std::vector<PassExtras>& extras, Report& report) {
+  PointTriangulation& triangulation = cloud.triangulation;
+  std::vector<Vertex_handle> roof;
+  for (const Vertex_handle& v : cloud.vertices)
+    if (v->info().is_roof()) roof.push_back(v);
+
+  std::size_t passes = 0;
+  double tolerance = parameters.plane_tolerance;
+  double noise = parameters.height_noise;
+  std::vector<PlaneRegion> regions = search_regions(triangulation, parameters, tolerance, passes, report);
+  settle_regions(triangulation, regions, parameters, tolerance, noise, report);
+  if (parameters.rough_face_ratio > 0.0 && noise > 0.0) {
+    const double spread = face_rms(regions, std::max<std::size_t>(parameters.min_segment_points, 3));
+    if (spread > parameters.rough_face_ratio * noise) {
+      // The faces are rougher than the estimate: search again with their own spread.
+      report.log_line("faces spread ", spread, " about their planes, more than the noise ", noise,
+                      ": searching again");
+      noise = spread;
+      tolerance = std::max(tolerance, 3.0 * spread);
+      for (const Vertex_handle& v : roof) v->info().set_is_roof(true);
+      Parameters again = parameters;
+      again.distance_resolution = std::max(parameters.distance_resolution, 2.0 * tolerance);
+      regions = search_regions(triangulation, again, tolerance, passes, report);
+      settle_regions(triangulation, regions, again, tolerance, noise, report);
+    }
   }
 
   for (std::size_t r = 0; r < regions.size(); ++r)

@@ -18,8 +18,11 @@ namespace roofplanes {
 // plane_tolerance of its plane (ties: the larger), until that is smaller than
 // min_segment_points (at least 3) or max_passes is reached. Then settles the
 // points where regions meet (reassign_rounds > 0, reassign_points), merges
-// neighbouring regions on one plane (merge_rms > 0), drops fragments
-// (min_segment_points > 0), and makes one segment per region: its points
+// neighbouring regions on one plane (merge_rms or merge_ratio > 0), joins
+// free roof points next to a region within its own tolerance, merges again,
+// drops fragments (min_segment_points > 0). When the regions' size-weighted
+// median rms exceeds rough_face_ratio × height_noise, all of that runs again
+// with plane_tolerance = 3 × that rms. Then makes one segment per region: its points
 // labelled with its index, its plane, its outline walked and simplified.
 // Segments and extras are appended in region order; taken points lose
 // is_roof. Reports pass starts and one log line per pass through report.

@@ -1,6 +1,8 @@
 #include "pipeline/building_input.h"
 
+#include <algorithm>
 #include <bit>
+#include <numeric>
 #include <cmath>
 #include <cstring>
 
@@ -65,6 +67,33 @@ std::vector<std::uint8_t> roof_flags_from_positions(const std::vector<Point>& po
     roof[first_record[static_cast<std::size_t>(k)]] = 1;
   }
   return roof;
+}
+
+std::vector<std::size_t> canonical_order(const BuildingInput& input) {
+  std::vector<std::size_t> order(input.points.size());
+  std::iota(order.begin(), order.end(), std::size_t{0});
+  // −0 and +0 compare equal, as the triangulation sees them.
+  std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+    const Point &p = input.points[a], &q = input.points[b];
+    if (p.x != q.x) return p.x < q.x;
+    if (p.y != q.y) return p.y < q.y;
+    const bool roof_a = input.roof[a] != 0, roof_b = input.roof[b] != 0;
+    if (roof_a != roof_b) return roof_a;
+    if (p.z != q.z) return p.z < q.z;
+    return a < b;
+  });
+  return order;
+}
+
+BuildingInput reordered(const BuildingInput& input, const std::vector<std::size_t>& order) {
+  BuildingInput out;
+  out.points.reserve(order.size());
+  out.roof.reserve(order.size());
+  for (const std::size_t k : order) {
+    out.points.push_back(input.points[k]);
+    out.roof.push_back(input.roof[k]);
+  }
+  return out;
 }
 
 }  // namespace roofplanes

@@ -1,5 +1,6 @@
 #include "pipeline/extract_roof_planes.h"
 
+#include <algorithm>
 #include <cmath>
 #include <sstream>
 #include <stdexcept>
@@ -211,13 +212,7 @@ Result make_result(const PointCloud& cloud, const std::vector<double>& centroid,
   return result;
 }
 
-}  // namespace
-
-Result extract_roof_planes(const BuildingInput& input, const Parameters& parameters, ExtractionObserver& observer) {
-  if (const std::string problem = check_input(input); !problem.empty()) throw std::invalid_argument(problem);
-  if (const std::string problem = check_parameters(parameters); !problem.empty())
-    throw std::invalid_argument(problem);
-
+Result extract_in_input_order(const BuildingInput& input, const Parameters& parameters, ExtractionObserver& observer) {
   Report report(observer);
   PointCloud cloud = triangulate_points(input.points);
   const std::vector<double> centroid = centre_points(cloud.triangulation);
@@ -235,6 +230,53 @@ Result extract_roof_planes(const BuildingInput& input, const Parameters& paramet
   report.console_line("Refining Segments");
   refine_segments(segments, cloud.triangulation, report);
   return make_result(cloud, centroid, segments, extras, passes);
+}
+
+// A result of the records in canonical order (order[k] the k-th) told in the
+// input's records: each label goes back to its record, and a vertex is named
+// by the first input record of its x and y.
+Result in_input_records(Result result, const BuildingInput& input, const std::vector<std::size_t>& order) {
+  // Records of one x and y are next to each other in canonical order.
+  std::vector<std::size_t> first(order.size());
+  for (std::size_t k = 0; k < order.size();) {
+    std::size_t end = k + 1;
+    std::size_t smallest = order[k];
+    const Point& p = input.points[order[k]];
+    for (; end < order.size(); ++end) {
+      const Point& q = input.points[order[end]];
+      if (q.x != p.x || q.y != p.y) break;
+      smallest = std::min(smallest, order[end]);
+    }
+    for (; k < end; ++k) first[k] = smallest;
+  }
+  const auto map = [&](std::vector<std::size_t>& records) {
+    for (std::size_t& r : records) r = first[r];
+  };
+  for (Segment& segment : result.segments) {
+    map(segment.points);
+    map(segment.outline);
+    map(segment.refined_outline);
+    map(segment.corners);
+  }
+  std::vector<int> labels(result.labels.size());
+  for (std::size_t k = 0; k < order.size(); ++k) labels[order[k]] = result.labels[k];
+  result.labels = std::move(labels);
+  return result;
+}
+
+}  // namespace
+
+Result extract_roof_planes(const BuildingInput& input, const Parameters& parameters, ExtractionObserver& observer) {
+  if (const std::string problem = check_input(input); !problem.empty()) throw std::invalid_argument(problem);
+  if (const std::string problem = check_parameters(parameters); !problem.empty())
+    throw std::invalid_argument(problem);
+  if (!parameters.auto_method) return extract_in_input_order(input, parameters, observer);
+  // The auto method sees the records in an order of their own, so that the
+  // order they came in changes nothing: not the triangulation where points
+  // lie on a common circle, not which record of a repeated x and y is kept,
+  // not the sums' rounding, not the segments' numbers.
+  const std::vector<std::size_t> order = canonical_order(input);
+  return in_input_records(extract_in_input_order(reordered(input, order), parameters, observer), input, order);
 }
 
 Result extract_roof_planes(const BuildingInput& input, const Parameters& parameters) {

@@ -61,9 +61,10 @@ Parameters auto_parameters(double point_spacing, double height_noise) {
   // The outline zig-zags by about one spacing; corners closer than that are noise.
   //   simplify_tolerance = 2 · spacing
   p.simplify_tolerance = 2.0 * point_spacing;
-  // At most 20,000 voters: enough for every face of a house to stand out, and
-  // a million-point roof's search costs no more than a house's.
-  p.hough_voters = 20000;
+  // At most 1,500 voters: the peaks only propose planes that the regions
+  // then judge, and a few points per square metre of each face are enough to
+  // propose it; more voters cost every pass the same again.
+  p.hough_voters = 1500;
   // Each pass judges the five best distinct cells by the region each grows,
   // refitting the plane and regrowing up to three times.
   //   peak_candidates = 5, regrow_rounds = 3
@@ -78,6 +79,16 @@ Parameters auto_parameters(double point_spacing, double height_noise) {
   // Two segments on one plane fit it as well as one segment does: within the noise, with room.
   //   merge_rms = 1.5 σ  (at least 0.01)
   p.merge_rms = std::max(1.5 * height_noise, 0.01);
+  // ... or when one plane fits both about as well as each fits its own
+  // points: a rough face that a tight tolerance cut into bands.
+  //   merge_ratio = 1.5
+  p.merge_ratio = 1.5;
+  // The noise estimate sees only the smallest scale of a real roof's
+  // roughness (strips a few centimetres apart, tiles); whole faces' own rms
+  // tells the rest. Above 1.3 σ (1.0 σ for a face within ±3 σ, plus the
+  // estimate's error) the search runs again with 3 × that rms.
+  //   rough_face_ratio = 1.3
+  p.rough_face_ratio = 1.3;
   // A face smaller than about 2 m² (or 8 points) is no face of its own: the
   // search stops when its best region is smaller, and smaller segments are
   // dropped.
@@ -89,8 +100,10 @@ Parameters auto_parameters(double point_spacing, double height_noise) {
 
 Parameters auto_parameters(const BuildingInput& input) {
   if (const std::string problem = check_input(input); !problem.empty()) throw std::invalid_argument(problem);
-  PointCloud cloud = triangulate_points(input.points);
-  mark_roof_points(input.roof, cloud);
+  // In canonical order, as the auto method runs: the same estimate whatever the records' order.
+  const BuildingInput canonical = reordered(input, canonical_order(input));
+  PointCloud cloud = triangulate_points(canonical.points);
+  mark_roof_points(canonical.roof, cloud);
   const ScanQuality quality = estimate_scan_quality(cloud.triangulation);
   return auto_parameters(quality.spacing, quality.noise);
 }
@@ -129,6 +142,11 @@ std::string format_parameters(const Parameters& p) {
   line("smoothness", p.smoothness);
   line("merge_rms", p.merge_rms);
   count("min_segment_points", p.min_segment_points);
+  // The later additions only where they are read, so the seed preset's list stays as it was.
+  if (p.auto_method) {
+    line("merge_ratio", p.merge_ratio);
+    line("rough_face_ratio", p.rough_face_ratio);
+  }
   return text;
 }
 

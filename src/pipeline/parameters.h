@@ -31,6 +31,13 @@ struct Parameters {
   std::size_t reassign_rounds = 0;   // rounds of moving points where segments meet to the plane they fit best (0: none)
   double smoothness = 0.0;           // weight of a neighbour in another segment, in squared residuals over the noise
   double merge_rms = 0.0;            // neighbouring segments merge when one plane fits both this well (0: no merging)
+  // Neighbouring segments also merge when one plane fits both with an rms of
+  // at most this times their pooled rms about their own planes (0: not by ratio).
+  double merge_ratio = 0.0;
+  // When the segments' own rms (size-weighted median) exceeds this times
+  // height_noise, the faces are rougher than the noise estimate says: the
+  // search runs again with plane_tolerance = 3 × that rms (0: never).
+  double rough_face_ratio = 0.0;
   // The search stops when a pass's best region is smaller, and smaller
   // segments are dropped (0: keep every segment of three points or more).
   std::size_t min_segment_points = 0;

@@ -1,6 +1,7 @@
 #include "regions/merge_coplanar_regions.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <utility>
 
@@ -39,7 +40,7 @@ std::vector<std::pair<std::size_t, std::size_t>> neighbouring_regions(const Poin
 }
 
 std::size_t merge_coplanar_regions(const PointTriangulation& triangulation, std::vector<PlaneRegion>& regions,
-                                   double rms_limit) {
+                                   double rms_limit, double rms_ratio) {
   std::size_t merges = 0;
   for (;;) {
     double best_rms = std::numeric_limits<double>::infinity();
@@ -52,13 +53,22 @@ std::size_t merge_coplanar_regions(const PointTriangulation& triangulation, std:
       together.plane = fit_height_plane(together.points);
       if (!together.plane.valid) continue;
       const double rms = height_rms(together.plane, together.points);
-      if (rms <= rms_limit && rms < best_rms) {
+      double limit = rms_limit;
+      if (rms_ratio > 0.0) {
+        const double own_i = height_rms(regions[i].plane, regions[i].points);
+        const double own_j = height_rms(regions[j].plane, regions[j].points);
+        const double ni = static_cast<double>(regions[i].points.size());
+        const double nj = static_cast<double>(regions[j].points.size());
+        const double pooled = std::sqrt((ni * own_i * own_i + nj * own_j * own_j) / (ni + nj));
+        limit = std::max(limit, rms_ratio * pooled);
+      }
+      if (rms <= limit && rms < best_rms) {
         best_rms = rms;
         best = {i, j};
         best_union = std::move(together);
       }
     }
-    if (!(best_rms <= rms_limit)) return merges;
+    if (!(best_rms < std::numeric_limits<double>::infinity())) return merges;
     regions[best.first] = std::move(best_union);
     regions.erase(regions.begin() + static_cast<std::ptrdiff_t>(best.second));
     ++merges;

@@ -2,13 +2,19 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <vector>
+
+#include <CGAL/Exact_predicates_inexact_constructions_kernel.h>
+#include <CGAL/convex_hull_2.h>
 
 #include "regions/polar_angle.h"
 
 namespace roofplanes {
 
 namespace {
+
+using Point2 = CGAL::Exact_predicates_inexact_constructions_kernel::Point_2;
 
 // A piece from start to end with an empty chain and the line through both.
 BorderLine border_line(Vertex_handle start, Vertex_handle end, Report& report) {
@@ -53,23 +59,48 @@ double point_line_distance(Vertex_handle v, const BorderLine& line) {
 
 VertexList farthest_pair(const VertexList& vertices) {
   // The first pair, in (i, j) order, whose distance is larger than every
-  // distance before it. sqrt only grows with its argument, so a pair whose
-  // squared distance is not above the best one's cannot be farther: only the
-  // others take the square root and the comparison as written.
+  // distance before it, as comparing every pair gives, without comparing
+  // every pair. A point's farthest point is a corner of the convex hull, so
+  // the hull's corners give the largest distance and, for every point, how
+  // far it reaches. Only points that reach within a relative 1e-9 of the
+  // largest distance (far beyond any rounding) can be in the pair; among
+  // those (in practice the two ends) every pair is compared as written.
   const std::size_t n = vertices.size();
   std::vector<double> x(n), y(n);
+  std::vector<Point2> points(n);
   for (std::size_t i = 0; i < n; ++i) {
     x[i] = vertices[i]->point().x();
     y[i] = vertices[i]->point().y();
+    points[i] = Point2(x[i], y[i]);
   }
+  std::vector<Point2> hull;
+  CGAL::convex_hull_2(points.begin(), points.end(), std::back_inserter(hull));
+  const auto distance = [](double xa, double ya, double xb, double yb) {
+    const double ddx = xb - xa;
+    const double ddy = yb - ya;
+    return std::sqrt(ddx * ddx + ddy * ddy);
+  };
+  const auto reach = [&](double xa, double ya) {
+    double most = 0;
+    for (const Point2& h : hull) most = std::max(most, distance(xa, ya, h.x(), h.y()));
+    return most;
+  };
+  double largest = 0;
+  for (const Point2& h : hull) largest = std::max(largest, reach(h.x(), h.y()));
+  if (!(largest > 0)) return {};
+  const double threshold = largest * (1.0 - 1e-9);
+  std::vector<std::size_t> ends;
+  for (std::size_t i = 0; i < n; ++i)
+    if (reach(x[i], y[i]) >= threshold) ends.push_back(i);
+
   double best = 0, best_squared = 0;
   VertexList pair;
-  for (std::size_t i = 0; i < n; ++i) {
-    const double xi = x[i];
-    const double yi = y[i];
-    for (std::size_t j = i + 1; j < n; ++j) {
-      const double ddx = x[j] - xi;
-      const double ddy = y[j] - yi;
+  for (std::size_t a = 0; a < ends.size(); ++a) {
+    const std::size_t i = ends[a];
+    for (std::size_t b = a + 1; b < ends.size(); ++b) {
+      const std::size_t j = ends[b];
+      const double ddx = x[j] - x[i];
+      const double ddy = y[j] - y[i];
       const double squared = ddx * ddx + ddy * ddy;
       if (!(squared > best_squared)) continue;
       const double d = std::sqrt(squared);

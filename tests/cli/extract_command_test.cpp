@@ -50,7 +50,7 @@ void expect_scenes_of_the_fixed_path_run(const fs::path& points, const fs::path&
   fs::remove(data / "roof.txt");
 
   const testing::ProgramResult extract = run_roofplanes(
-      "extract '" + points.string() + "' --roof '" + roof.string() + "' -o out --scenes --format ply -v",
+      "extract '" + points.string() + "' --roof '" + roof.string() + "' -o out --scenes --format ply -v --preset seed",
       scratch.path());
   ASSERT_EQ(extract.status, 0) << extract.err;
   EXPECT_EQ(extract.err, "");
@@ -121,7 +121,7 @@ TEST(extract_command, FinerConstantsFindTheFacesTheSeedMisses) {
         }
     return found == 4;
   };
-  const testing::ProgramResult seed = run_roofplanes("extract hip.txt --roof roof.txt", scratch.path());
+  const testing::ProgramResult seed = run_roofplanes("extract hip.txt --roof roof.txt --preset seed", scratch.path());
   ASSERT_EQ(seed.status, 0);
   EXPECT_FALSE(finds_all_four(summary_faces(seed.out)));
   const testing::ProgramResult finer = run_roofplanes(

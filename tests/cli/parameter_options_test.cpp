@@ -38,11 +38,11 @@ class PresetRun : public ::testing::Test {
 };
 
 TEST_F(PresetRun, PrintsTheValuesUsedWithOverridesOnTopOfThePreset) {
-  const testing::ProgramResult seed = extract("--print-parameters");
+  const testing::ProgramResult seed = extract("--preset seed --print-parameters");
   ASSERT_EQ(seed.status, 0) << seed.err;
   EXPECT_EQ(seed.out.substr(0, format_parameters(Parameters{}).size()), format_parameters(Parameters{}));
 
-  const testing::ProgramResult automatic = extract("--preset auto --angle-resolution 4 --print-parameters");
+  const testing::ProgramResult automatic = extract("--angle-resolution 4 --print-parameters");
   ASSERT_EQ(automatic.status, 0) << automatic.err;
   EXPECT_EQ(automatic.out.rfind("angle_resolution 4\n", 0), 0u);  // the first line
   EXPECT_NE(automatic.out.find("auto_method 1\n"), std::string::npos);
@@ -51,12 +51,12 @@ TEST_F(PresetRun, PrintsTheValuesUsedWithOverridesOnTopOfThePreset) {
   EXPECT_GT(std::stod(automatic.out.substr(spacing + 14)), 0.0);
 }
 
-TEST_F(PresetRun, SeedPresetIsTheDefaultAndAnUnknownPresetIsAUsageError) {
+TEST_F(PresetRun, AutoPresetIsTheDefaultAndAnUnknownPresetIsAUsageError) {
   const testing::ProgramResult plain = extract("");
-  const testing::ProgramResult seed = extract("--preset seed");
+  const testing::ProgramResult automatic = extract("--preset auto");
   ASSERT_EQ(plain.status, 0);
-  EXPECT_EQ(seed.out, plain.out);
-  EXPECT_NE(extract("--preset auto").out, plain.out);
+  EXPECT_EQ(automatic.out, plain.out);
+  EXPECT_NE(extract("--preset seed").out, plain.out);
   EXPECT_EQ(extract("--preset fancy").status, 2);
 }
 

@@ -36,7 +36,7 @@ TEST(write_result_files, ProgramWritesEveryPointLabelledAndFacesTrueToTheMillime
   testing::ScratchDirectory scratch;
   ASSERT_TRUE(gen::write_point_file(building, "points.txt") && gen::write_roof_list(building, "roof.txt"));
   const testing::ProgramResult run = run_roofplanes(
-      "extract points.txt --roof roof.txt -o out --crs EPSG:25833 --angle-resolution 2 --distance-resolution 0.5 "
+      "extract points.txt --roof roof.txt -o out --preset seed --crs EPSG:25833 --angle-resolution 2 --distance-resolution 0.5 "
       "--blunder-sigma 0.01 --expansion-factor 0.01",
       scratch.path());
   ASSERT_EQ(run.status, 0) << run.err;
@@ -87,7 +87,7 @@ TEST(write_result_files, ProgramWritesEveryPointLabelledAndFacesTrueToTheMillime
 TEST(write_result_files, ProgramWritesTheFormatsAskedForAndNamesWhatFailed) {
   testing::ScratchDirectory scratch;
   const std::string sample = "extract '" ROOFPLANES_SOURCE_DIR "/Testdaten_Tolvar/69/Building_69.txt' --roof '"
-                             ROOFPLANES_SOURCE_DIR "/Testdaten_Tolvar/69/roof.txt' ";
+                             ROOFPLANES_SOURCE_DIR "/Testdaten_Tolvar/69/roof.txt' --preset seed ";
   for (const char* usage : {"-o out --format cityjson,pdf", "-o out --format ''", "-o out --crs 25833",
                             "-o out --crs EPSG:x1", "--format ply"}) {
     const testing::ProgramResult run = run_roofplanes(sample + usage, scratch.path());

@@ -45,7 +45,7 @@ std::map<std::string, int> segments_by_building(const fs::path& city_json) {
 
 TEST(tile_command, SampleTileGivesTwoBuildingsInEveryOutput) {
   ScratchDirectory scratch;
-  const testing::ProgramResult run = run_roofplanes("tile '" + sample_tile + "' -o out", scratch.path());
+  const testing::ProgramResult run = run_roofplanes("tile '" + sample_tile + "' -o out --preset seed", scratch.path());
   ASSERT_EQ(run.status, 0) << run.err;
   // b1's one segment has too few corners for a surface, and the run says so, as extract does.
   EXPECT_EQ(run.err, "roofplanes: out/tile.city.json: 1 of 3 segments left out (fewer than three distinct corners)\n");

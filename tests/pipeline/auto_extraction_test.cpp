@@ -65,7 +65,7 @@ TEST(extract_segments_auto, EveryStageCountsOnSomeRoof) {
       {"peak judging", "mansard-noisy", [](Parameters& p) { p.peak_candidates = 1; }},
       {"reassigning", "pyramid-noisy", [](Parameters& p) { p.reassign_rounds = 0; }},
       {"regrowing", "gable_dormers-noisy", [](Parameters& p) { p.regrow_rounds = 0; }},
-      {"merging", "sample_house-sparse", [](Parameters& p) { p.merge_rms = 0.0; }},
+      {"merging", "sample_house-sparse", [](Parameters& p) { p.merge_rms = 0.0; p.merge_ratio = 0.0; }},
   };
   const std::vector<roof_suite::BuildingCase> all = roof_suite::building_cases();
   for (const Case& c : cases) {

@@ -98,6 +98,54 @@ TEST(FarthestPair, SameAsComparingEveryDistance) {
   EXPECT_EQ(farthest_pair(v), (VertexList{v[0], v[1]}));
 }
 
+TEST(FarthestPair, SameAsComparingEveryDistanceOnOutlines) {
+  // Outlines as scans give them, hundreds of points: the border of a grid
+  // rectangle (points along every side, ties between its diagonals, repeats
+  // of the first corners at the end), a jittered ring, and a ring with a
+  // notch. The pair comes from the hull's corners and the points reaching as
+  // far; every pair compared in (i, j) order is the oracle.
+  const auto every_distance = [](const VertexList& vertices) {
+    double best = 0;
+    VertexList pair;
+    for (std::size_t i = 0; i < vertices.size(); ++i)
+      for (std::size_t j = i + 1; j < vertices.size(); ++j) {
+        const double dx = vertices[j]->point().x() - vertices[i]->point().x();
+        const double dy = vertices[j]->point().y() - vertices[i]->point().y();
+        const double d = std::sqrt(dx * dx + dy * dy);
+        if (d > best) best = d, pair = {vertices[i], vertices[j]};
+      }
+    return pair;
+  };
+  std::uint64_t state = 99;
+  const auto uniform = [&] {
+    state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+    return static_cast<double>(state >> 11) * 0x1p-53;
+  };
+  for (int trial = 0; trial < 60; ++trial) {
+    PointTriangulation t;
+    VertexList outline;
+    const int kind = trial % 3;
+    if (kind == 0) {
+      const int w = 3 + trial, h = 2 + trial / 2;
+      for (int i = 0; i < w; ++i) outline.push_back(t.insert(Point3(i * 0.5, 0, 0)));
+      for (int j = 0; j < h; ++j) outline.push_back(t.insert(Point3(w * 0.5, j * 0.5, 0)));
+      for (int i = w; i > 0; --i) outline.push_back(t.insert(Point3(i * 0.5, h * 0.5, 0)));
+      for (int j = h; j > 0; --j) outline.push_back(t.insert(Point3(0, j * 0.5, 0)));
+      outline.push_back(outline[0]);
+      outline.push_back(outline[1]);
+    } else {
+      const int n = 50 + 10 * trial;
+      for (int k = 0; k < n; ++k) {
+        const double angle = 2 * 3.141592653589793 * k / n;
+        double radius = 10 + 0.3 * uniform();
+        if (kind == 2 && k > n / 3 && k < n / 2) radius = 4;
+        outline.push_back(t.insert(Point3(400000 + radius * std::cos(angle), 5e6 + radius * std::sin(angle), 0)));
+      }
+    }
+    ASSERT_EQ(farthest_pair(outline), every_distance(outline)) << "trial " << trial;
+  }
+}
+
 TEST(FarthestFromLine, FirstOfLargestDistance) {
   PointTriangulation t = triangulation_of({{4, 0, 0}, {4, 20, 0}, {6, 5, 0}, {2, 15, 0}, {5, 9, 0}});
   VertexList v = vertices_of(t);

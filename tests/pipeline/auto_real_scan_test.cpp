@@ -1,0 +1,116 @@
+// The auto method on the buildings of two real classified scans, for what
+// needs no hand-made truth: the order of the records changes nothing, and no
+// two neighbouring segments lie on one plane.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <map>
+#include <numeric>
+#include <random>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "io/las_reader.h"
+#include "planes/height_plane.h"
+#include "points/centre_points.h"
+#include "points/point_cloud.h"
+#include "roofplanes.h"
+#include "support/record_order.h"
+#include "tiles/find_buildings.h"
+
+namespace {
+
+using namespace roofplanes;
+
+const char* const kCrops[] = {"test_data_77050_627755_LA93_IGN69.las", "test_data_77055_627760_LA93_IGN69.las"};
+
+// Every building of a shared real crop as the tile command gives it to an extraction.
+std::vector<BuildingInput> real_buildings(const std::string& name) {
+  const LasCloud las = read_las(ROOFPLANES_SOURCE_DIR "/../shared/real/" + name);
+  std::vector<Point> points;
+  std::vector<std::uint8_t> roof;
+  for (const LasPoint& p : las.points) {
+    points.push_back({p.x, p.y, p.z});
+    roof.push_back(p.classification == 6 ? 1 : 0);
+  }
+  std::vector<BuildingInput> buildings;
+  for (const FoundBuilding& found : find_buildings(points, roof)) buildings.push_back(building_input(points, found));
+  return buildings;
+}
+
+bool have_crops() {
+  return std::filesystem::exists(ROOFPLANES_SOURCE_DIR "/../shared/real/" + std::string(kCrops[0]));
+}
+
+TEST(AutoRealScan, ShuffledRecordsGiveTheSameResult) {
+  if (!have_crops()) GTEST_SKIP() << "the shared real crops are not beside the checkout";
+  std::mt19937_64 random(3);
+  for (const char* crop : kCrops) {
+    const std::vector<BuildingInput> buildings = real_buildings(crop);
+    ASSERT_FALSE(buildings.empty());
+    for (std::size_t b = 0; b < buildings.size(); ++b) {
+      SCOPED_TRACE(std::string(crop) + " building " + std::to_string(b + 1));
+      const BuildingInput& input = buildings[b];
+      const Result reference = extract_roof_planes(input, auto_parameters(input));
+      std::vector<std::size_t> order(input.points.size());
+      std::iota(order.begin(), order.end(), std::size_t{0});
+      std::shuffle(order.begin(), order.end(), random);
+      const BuildingInput shuffled = roofplanes::testing::permuted(input, order);
+      const Result result = extract_roof_planes(shuffled, auto_parameters(shuffled));
+      roofplanes::testing::expect_same_result(reference, input, result, shuffled, order);
+    }
+  }
+}
+
+// Two segments whose points touch (a triangulation edge joins them) and that
+// one plane fits with an rms under 1.5 times their pooled rms about their own
+// planes are one face split in two; the merge stage exists to leave none.
+// Also: the segments hold most roof points.
+TEST(AutoRealScan, NoTwoNeighbouringSegmentsOnOnePlane) {
+  if (!have_crops()) GTEST_SKIP() << "the shared real crops are not beside the checkout";
+  for (const char* crop : kCrops) {
+    const std::vector<BuildingInput> buildings = real_buildings(crop);
+    for (std::size_t b = 0; b < buildings.size(); ++b) {
+      SCOPED_TRACE(std::string(crop) + " building " + std::to_string(b + 1));
+      const BuildingInput& input = buildings[b];
+      const Result result = extract_roof_planes(input, auto_parameters(input));
+      // The points as the extraction keeps them: of records with one x and
+      // y (a wall scanned from above), the one canonical order puts first.
+      const std::vector<std::size_t> order = canonical_order(input);
+      PointCloud cloud = triangulate_points(reordered(input, order).points);
+      centre_points(cloud.triangulation);  // plane fits in national-grid coordinates lose their digits
+      // Each vertex's segment, by its first record.
+      std::vector<int> label(cloud.vertices.size(), 0);
+      std::vector<VertexList> members(result.segments.size() + 1);
+      for (std::size_t v = 0; v < cloud.vertices.size(); ++v) {
+        label[v] = result.labels[order[cloud.first_record[v]]];
+        if (label[v] > 0) members[static_cast<std::size_t>(label[v])].push_back(cloud.vertices[v]);
+      }
+      std::set<std::pair<int, int>> touching;
+      for (auto e = cloud.triangulation.finite_edges_begin(); e != cloud.triangulation.finite_edges_end(); ++e) {
+        const Vertex_handle a = e->first->vertex(PointTriangulation::cw(e->second));
+        const Vertex_handle c = e->first->vertex(PointTriangulation::ccw(e->second));
+        const int la = label[static_cast<std::size_t>(a->info().position())];
+        const int lc = label[static_cast<std::size_t>(c->info().position())];
+        if (la > 0 && lc > 0 && la != lc) touching.insert({std::min(la, lc), std::max(la, lc)});
+      }
+      for (const auto& [i, j] : touching) {
+        const VertexList &pi = members[static_cast<std::size_t>(i)], &pj = members[static_cast<std::size_t>(j)];
+        VertexList both = pi;
+        both.insert(both.end(), pj.begin(), pj.end());
+        const double own_i = height_rms(fit_height_plane(pi), pi), own_j = height_rms(fit_height_plane(pj), pj);
+        const double ni = static_cast<double>(pi.size()), nj = static_cast<double>(pj.size());
+        const double pooled = std::sqrt((ni * own_i * own_i + nj * own_j * own_j) / (ni + nj));
+        EXPECT_GT(height_rms(fit_height_plane(both), both), 1.5 * pooled)
+            << "segments " << i << " (" << pi.size() << " points) and " << j << " (" << pj.size() << " points)";
+      }
+    }
+  }
+}
+
+}  // namespace
