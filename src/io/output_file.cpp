@@ -31,8 +31,10 @@ void fill(std::ofstream& out, const fs::path& file, const std::function<void(std
 // A name beside file that no other writer of this or another process picks.
 fs::path temporary_name(const fs::path& file) {
   static std::atomic<unsigned long> counter{0};
-  return file.parent_path() / ("." + file.filename().string() + ".tmp-" + std::to_string(::getpid()) + "-" +
-                               std::to_string(counter++));
+  std::string name = ".";
+  name += file.filename().string();
+  name += ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+  return file.parent_path() / name;
 }
 
 }  // namespace
