@@ -21,11 +21,14 @@ ScanQuality quality_of(const BuildingInput& input) {
   return estimate_scan_quality(cloud.triangulation);
 }
 
-// On every building of the roof suite (densities 2 to 20 points per m², noise
-// 0.02 to 0.1 m, ridges, hips, dormers, steps, walls and trees around) both
-// estimates stay within 20 % of what the generator used.
+// On every building of the roof suite with white height noise only
+// (densities 2 to 20 points per m², noise 0.02 to 0.1 m, ridges, hips,
+// dormers, steps, walls and trees around) both estimates stay within 20 % of
+// what the generator used. The real scans' texture and strips add spread the
+// generator's noise figure does not hold.
 TEST(estimate_scan_quality, WithinAFifthOfTheGeneratorsSpacingAndNoiseOverTheSuite) {
   for (const roof_suite::BuildingCase& c : roof_suite::building_cases()) {
+    if (c.options.roof_texture > 0.0 || c.options.flight_strips > 1) continue;
     const ScanQuality q =
         quality_of(roofplanes::testing::input_of(building_generator::generate_building(c.options)));
     const double spacing = 1.0 / std::sqrt(c.options.points_per_m2);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "support/roof_grids.h"
 
 namespace {
@@ -40,6 +42,27 @@ TEST(drop_fragments, AFragmentOffEveryPlaneLeavesItsPointsInNoRegion) {
   regions.push_back(region_of(vertices_where(roof, in_corner)));
   EXPECT_EQ(drop_fragments(roof, regions, 2, 0.05), 0u);
   EXPECT_EQ(regions.size(), 2u);
+}
+
+// A column of ten points between two kept regions on one level plane: every
+// point fits both exactly, so the lower index takes it, whichever side that is.
+TEST(drop_fragments, ATieGoesToTheLowerIndex) {
+  const PointTriangulation roof = roof_of(grid_points(10, 10, 0.5, [](double, double) { return 1.0; }));
+  const std::function<bool(const Point3&)> left = [](const Point3& p) { return p.x() < 2.0; };
+  const std::function<bool(const Point3&)> right = [](const Point3& p) { return p.x() > 2.0; };
+  const auto column = [](const Point3& p) { return p.x() == 2.0; };
+  for (const bool left_first : {true, false}) {
+    SCOPED_TRACE(left_first ? "left first" : "right first");
+    std::vector<PlaneRegion> regions = {region_of(vertices_where(roof, left_first ? left : right)),
+                                        region_of(vertices_where(roof, column)),
+                                        region_of(vertices_where(roof, left_first ? right : left))};
+    const std::size_t first = regions[0].points.size();
+    ASSERT_EQ(regions[1].points.size(), 10u);
+    EXPECT_EQ(drop_fragments(roof, regions, 15, 0.05), 1u);
+    ASSERT_EQ(regions.size(), 2u);
+    EXPECT_EQ(regions[0].points.size(), first + 10);
+    for (const Vertex_handle& v : regions[1].points) EXPECT_NE(v->point().x(), 2.0);
+  }
 }
 
 }  // namespace

@@ -32,12 +32,44 @@ TEST(building_cases, SpreadOverShapesDensitiesNoiseAndOrigins) {
   EXPECT_EQ(types.size(), building_generator::all_shapes().size());
   EXPECT_EQ(min_density, 2.0);
   EXPECT_EQ(max_density, 20.0);
-  EXPECT_EQ(min_noise, 0.02);
+  EXPECT_EQ(min_noise, 0.008);  // the real scans: white noise under the texture
   EXPECT_EQ(max_noise, 0.1);
   EXPECT_GE(rotated, 20);
   EXPECT_GE(gauss_krueger, 10);
   EXPECT_GE(bare, 5);
   EXPECT_LE(bare, static_cast<int>(cases.size()) / 4);  // most have walls and trees
+}
+
+// The first suite's 65 cases come first with the seeds they always had, and so generate the
+// same points; every shape also comes as a real scan, with every effect of one.
+TEST(building_cases, KeepTheFirstSuiteAndScanEveryShapeAsARealScan) {
+  const std::vector<BuildingCase> cases = building_cases();
+  const char* first_variants[] = {"usual", "sparse", "dense", "noisy", "bare"};
+  const std::vector<building_generator::RoofShape> shapes = building_generator::all_shapes();
+  ASSERT_GE(cases.size(), 65u);
+  for (std::size_t i = 0; i < 65; ++i) {
+    const std::string shape = building_generator::shape_name(shapes[i % 13]);
+    EXPECT_EQ(cases[i].name, shape + "-" + first_variants[i / 13]);
+    EXPECT_EQ(cases[i].options.seed, 101 + i);
+    EXPECT_EQ(cases[i].options.flight_strips, 1);
+    EXPECT_EQ(cases[i].options.roof_texture, 0.0);
+    EXPECT_EQ(cases[i].options.line_spacing_factor, 1.1);
+    EXPECT_EQ(cases[i].options.occlusion_gaps, 0);
+    EXPECT_EQ(cases[i].options.overhanging_trees, 0);
+  }
+  std::set<std::string> real;
+  for (const BuildingCase& c : cases) {
+    if (c.name != c.type + "-real") continue;
+    real.insert(c.type);
+    EXPECT_EQ(c.options.flight_strips, 2) << c.name;
+    EXPECT_GT(c.options.strip_offset, 0.0) << c.name;
+    EXPECT_GE(c.options.roof_texture, 0.01) << c.name;
+    EXPECT_GT(c.options.line_spacing_factor, 1.5) << c.name;
+    EXPECT_GT(c.options.occlusion_gaps, 0) << c.name;
+    EXPECT_GT(c.options.overhanging_trees, 0) << c.name;
+    EXPECT_GE(c.options.points_per_m2, 8.0) << c.name;
+  }
+  EXPECT_EQ(real.size(), shapes.size());
 }
 
 TEST(named_cases, SelectsByVariantOrShape) {
@@ -46,7 +78,7 @@ TEST(named_cases, SelectsByVariantOrShape) {
   ASSERT_EQ(cases.size(), building_generator::all_shapes().size());
   for (const BuildingCase& c : cases) EXPECT_EQ(c.name, c.type + "-usual");
   ASSERT_TRUE(named_cases("gable", cases));  // not gable_dormers
-  EXPECT_EQ(cases.size(), 5u);
+  EXPECT_EQ(cases.size(), 6u);
   for (const BuildingCase& c : cases) EXPECT_EQ(c.options.shape, building_generator::RoofShape::gable);
   for (const std::string& name : case_set_names()) EXPECT_TRUE(named_cases(name, cases)) << name;
   ASSERT_TRUE(named_cases("all", cases));

@@ -23,6 +23,10 @@ constexpr double kFlightHeadingDeg = 7.0;
 constexpr std::uint64_t kLayoutStream = 1;
 constexpr std::uint64_t kScanStream = 2;
 constexpr std::uint64_t kRepeatStream = 3;
+constexpr std::uint64_t kSecondStripStream = 4;
+constexpr std::uint64_t kTextureStream = 5;
+constexpr std::uint64_t kGapStream = 6;
+constexpr std::uint64_t kOverhangStream = 7;
 
 // xoshiro256**: same sequence on every platform, unlike the std::random distributions.
 class Random {
@@ -253,6 +257,48 @@ RoofModel roof_model(RoofShape shape, double s) {
                            m.rising_u(b, brk, shallow), m.falling_u(l - b, brk, shallow)}});
       break;
     }
+    case RoofShape::lean_to: {
+      // Gable 12 x 8 m at 40 degrees; a lean-to 8 m long and 3 m deep at 15 degrees against the
+      // south wall, its top below the eaves; a small lean-to (1.8 x 2 m, 20 degrees) against
+      // the east gable wall.
+      const double t = slope_deg(40.0), e = 5.5, l = 12.0 * s, w = 8.0 * s;
+      m.bodies.push_back({{0.0, 0.0, l, w}, {m.rising_v(0.0, e, t), m.falling_v(w, e, t)}});
+      m.bodies.push_back({{2.0 * s, -3.0 * s, 10.0 * s, 0.0}, {m.rising_v(-3.0 * s, 3.0, slope_deg(15.0))}});
+      m.bodies.push_back({{l, 3.0 * s, l + 1.8 * s, 5.0 * s}, {m.falling_u(l + 1.8 * s, 2.6, slope_deg(20.0))}});
+      break;
+    }
+    case RoofShape::shed_dormers: {
+      // Gable 14 x 10 m at 45 degrees; on each face a shed dormer 2.4 m wide at 10 degrees, its
+      // front 1.5 m in from the eaves and 1.2 m above the roof: a face of about 3.5 m².
+      const double t = slope_deg(45.0), e = 5.5, l = 14.0 * s, w = 10.0 * s;
+      const int south = m.rising_v(0.0, e, t), north = m.falling_v(w, e, t);
+      m.bodies.push_back({{0.0, 0.0, l, w}, {south, north}});
+      const LocalPlane south_face = m.planes[south], north_face = m.planes[north];
+      add_shed_dormer(m, south_face, 3.0 * s, 5.4 * s, 1.5 * s, 0.5 * w, 1.2 * s, slope_deg(10.0));
+      add_shed_dormer(m, north_face, 8.0 * s, 10.4 * s, w - 1.5 * s, 0.5 * w, 1.2 * s, slope_deg(10.0));
+      break;
+    }
+    case RoofShape::chimneys: {
+      // Hip 14 x 10 m at 35 degrees with two chimneys of 0.8 x 0.8 m: one on the ridge, its top
+      // 0.9 m above it, one on the south face, 1 m above the roof at its upper side. A chimney's
+      // top is a face of its own, too small (0.64 m²) to be scored as one.
+      const double t = slope_deg(35.0), e = 5.5, l = 14.0 * s, w = 10.0 * s;
+      const int south = m.rising_v(0.0, e, t);
+      m.bodies.push_back({{0.0, 0.0, l, w}, {south, m.falling_v(w, e, t), m.rising_u(0.0, e, t), m.falling_u(l, e, t)}});
+      const double ridge = e + t * 0.5 * w;
+      m.bodies.push_back({{5.0 * s, 0.5 * w - 0.4, 5.0 * s + 0.8, 0.5 * w + 0.4}, {m.flat(ridge + 0.9)}});
+      const double upper = 3.0 * s + 0.8;
+      m.bodies.push_back({{9.0 * s, 3.0 * s, 9.0 * s + 0.8, upper}, {m.flat(e + t * upper + 1.0)}});
+      break;
+    }
+    case RoofShape::stepped: {
+      // Two gables 8 x 9 m at 40 degrees in a row along the ridge, the east one's eaves and ridge
+      // 0.8 m higher: each face has a parallel neighbour across the step.
+      const double t = slope_deg(40.0), e = 5.5, w = 9.0 * s;
+      m.bodies.push_back({{0.0, 0.0, 8.0 * s, w}, {m.rising_v(0.0, e, t), m.falling_v(w, e, t)}});
+      m.bodies.push_back({{8.0 * s, 0.0, 16.0 * s, w}, {m.rising_v(0.0, e + 0.8, t), m.falling_v(w, e + 0.8, t)}});
+      break;
+    }
     case RoofShape::two_storeys: {
       // A 10 x 9 m block with eaves at 8.6 m and a 35 degree gable; against its east wall a
       // 8 x 7 m single-storey block, eaves at 3.6 m, 30 degrees, hipped at its east end. The low
@@ -343,6 +389,86 @@ std::vector<Tree> place_trees(const RoofModel& m, const Rect& patch, double s, s
   }
   return trees;
 }
+
+// Trees beside the eaves whose crowns reach over the roof: centred outside the outline, between
+// a third and two thirds of their radius from it.
+std::vector<Tree> place_overhanging_trees(const RoofModel& m, int count, std::uint64_t seed) {
+  Random random(seed, kOverhangStream);
+  std::vector<Tree> trees;
+  const Rect box = outline_box(m);
+  for (int k = 0; k < count; ++k) {
+    const double radius = 2.5 + 1.5 * random.uniform();
+    const double crown_base = 2.5 + 1.0 * random.uniform();
+    const double top = 9.0 + 3.0 * random.uniform();
+    for (int attempt = 0; attempt < 200; ++attempt) {
+      const double u = random.uniform(box.u0 - radius, box.u1 + radius);
+      const double v = random.uniform(box.v0 - radius, box.v1 + radius);
+      double near_u, near_v;
+      const double d = outline_distance(m, u, v, near_u, near_v);
+      if (d >= radius / 3.0 && d <= 2.0 * radius / 3.0) {
+        trees.push_back({u, v, radius, crown_base, top});
+        break;
+      }
+    }
+  }
+  return trees;
+}
+
+// A round hole in the roof's coverage.
+struct Gap {
+  double u, v, radius;
+};
+
+std::vector<Gap> place_gaps(const RoofModel& m, int count, std::uint64_t seed) {
+  Random random(seed, kGapStream);
+  std::vector<Gap> gaps;
+  const Rect box = outline_box(m);
+  for (int k = 0; k < count; ++k) {
+    const double radius = random.uniform(0.2, 0.45);
+    for (int attempt = 0; attempt < 200; ++attempt) {
+      const double u = random.uniform(box.u0, box.u1), v = random.uniform(box.v0, box.v1);
+      double height = 0.0;
+      int face = -1;
+      if (roof_height(m, u, v, height, face)) {
+        gaps.push_back({u, v, radius});
+        break;
+      }
+    }
+  }
+  return gaps;
+}
+
+// One wave of a face's texture: amplitude · sin(ku · u + kv · v + phase).
+struct Wave {
+  double ku, kv, phase, amplitude;
+};
+
+// Four waves per face, wavelengths 1 to 6 m in random directions; their sum has the standard
+// deviation sd (four waves of amplitude A have a variance of 4 · A² / 2).
+std::vector<std::array<Wave, 4>> roof_texture(std::size_t faces, double sd, std::uint64_t seed) {
+  std::vector<std::array<Wave, 4>> texture;
+  if (!(sd > 0.0)) return texture;
+  Random random(seed, kTextureStream);
+  for (std::size_t f = 0; f < faces; ++f) {
+    std::array<Wave, 4> waves{};
+    for (Wave& wave : waves) {
+      const double k = 2.0 * kPi / random.uniform(1.0, 6.0);
+      const double direction = random.uniform(0.0, 2.0 * kPi);
+      wave = {k * std::cos(direction), k * std::sin(direction), random.uniform(0.0, 2.0 * kPi),
+              sd / std::sqrt(2.0)};
+    }
+    texture.push_back(waves);
+  }
+  return texture;
+}
+
+// What the laser meets besides the roof bodies.
+struct Surroundings {
+  std::vector<Tree> trees;              // clear of the house
+  std::vector<Tree> overhanging_trees;  // crowns over the roof
+  std::vector<Gap> gaps;                // holes in the roof's coverage
+  std::vector<std::array<Wave, 4>> texture;  // per face; empty: smooth faces
+};
 
 double ground_height(double x, double y) { return kGroundLevel + 0.004 * x - 0.003 * y; }
 
@@ -454,13 +580,32 @@ struct Records {
 // Height of the surface the laser hits at the scan position (u, v) (building frame; x, y the same
 // position in the local frame), and its roof face or -1. False when the position is not recorded
 // (off the roof without surroundings).
-bool surface_height(const RoofModel& model, const std::vector<Tree>& trees,
+bool surface_height(const RoofModel& model, const Surroundings& around,
                     const BuildingOptions& options, double u, double v, double x, double y,
                     Random& random, double& z, int& face) {
   face = -1;
   double height = 0.0;
   if (roof_height(model, u, v, height, face)) {
-    z = kGroundLevel + height + options.height_noise * random.gaussian();
+    // Drawn first, so that a gap removes its points and leaves the others as they were.
+    const double noise = options.height_noise * random.gaussian();
+    for (const Gap& gap : around.gaps)
+      if (std::hypot(u - gap.u, v - gap.v) < gap.radius) return false;
+    for (const Tree& tree : around.overhanging_trees) {
+      const double r = std::hypot(u - tree.u, v - tree.v) / tree.radius;
+      if (r >= 1.0) continue;
+      const double crown = tree.crown_base + (tree.top - tree.crown_base) * std::sqrt(1.0 - r * r);
+      if (crown > height && random.uniform() < 0.8) {  // the rest reaches the roof
+        face = -1;
+        z = ground_height(x, y) + crown + 0.25 * random.gaussian();
+        return true;
+      }
+      break;
+    }
+    double texture = 0.0;
+    if (!around.texture.empty())
+      for (const Wave& wave : around.texture[static_cast<std::size_t>(face)])
+        texture += wave.amplitude * std::sin(wave.ku * u + wave.kv * v + wave.phase);
+    z = kGroundLevel + height + texture + noise;
     return true;
   }
   if (!options.surroundings) return false;
@@ -473,32 +618,42 @@ bool surface_height(const RoofModel& model, const std::vector<Tree>& trees,
     z = kGroundLevel + random.uniform(0.3, std::max(eaves, 0.3));
     return true;
   }
-  for (const Tree& tree : trees) {
-    const double r = std::hypot(u - tree.u, v - tree.v) / tree.radius;
-    if (r >= 1.0) continue;
-    if (random.uniform() < 0.75) {  // the rest passes through the crown to the ground
-      z = ground_height(x, y) + tree.crown_base +
-          (tree.top - tree.crown_base) * std::sqrt(1.0 - r * r) + 0.25 * random.gaussian();
-      return true;
+  for (const std::vector<Tree>* trees : {&around.trees, &around.overhanging_trees}) {
+    for (const Tree& tree : *trees) {
+      const double r = std::hypot(u - tree.u, v - tree.v) / tree.radius;
+      if (r >= 1.0) continue;
+      if (random.uniform() < 0.75) {  // the rest passes through the crown to the ground
+        z = ground_height(x, y) + tree.crown_base +
+            (tree.top - tree.crown_base) * std::sqrt(1.0 - r * r) + 0.25 * random.gaussian();
+        return true;
+      }
+      break;
     }
-    break;
   }
   z = ground_height(x, y) + options.height_noise * random.gaussian();
   return true;
 }
 
+// One flight strip over the building.
+struct Strip {
+  double heading_deg;  // flight direction against the x axis
+  double density;      // points per m² of this strip
+  std::uint64_t stream;
+  double z_offset;     // the strip's height registration error, metres
+};
+
 // Scan pattern: lines across the flight direction, swept back and forth by the mirror, with a
 // slight zig-zag, a random phase per line and jitter along and across; one point per
-// 1 / points_per_m2 square metres. Only points inside the patch are recorded.
-Records scan(const RoofModel& model, const Rect& patch, const std::vector<Tree>& trees,
-             const BuildingOptions& options, const Frame& frame) {
+// 1 / density square metres. Only points inside the patch are recorded.
+Records scan(const RoofModel& model, const Rect& patch, const Surroundings& around,
+             const BuildingOptions& options, const Frame& frame, const Strip& strip) {
   Records records;
-  const double density = options.points_per_m2;
+  const double density = strip.density;
   if (!(density > 0.0)) return records;
-  const double heading = kFlightHeadingDeg * kPi / 180.0;
+  const double heading = strip.heading_deg * kPi / 180.0;
   const double along_x = std::cos(heading), along_y = std::sin(heading);
   const double across_x = -along_y, across_y = along_x;
-  const double line_spacing = 1.1 / std::sqrt(density);
+  const double line_spacing = options.line_spacing_factor / std::sqrt(density);
   const double point_spacing = 1.0 / (density * line_spacing);
 
   double s0 = 0.0, s1 = 0.0, t0 = 0.0, t1 = 0.0;
@@ -517,7 +672,7 @@ Records scan(const RoofModel& model, const Rect& patch, const std::vector<Tree>&
   const std::int64_t per_line = static_cast<std::int64_t>(std::ceil((t1 - t0) / point_spacing)) + 1;
   const double skew = 0.2 * line_spacing / std::max(t1 - t0, 1e-9);
 
-  Random random(options.seed, kScanStream);
+  Random random(options.seed, strip.stream);
   for (std::int64_t i = 0; i < lines; ++i) {
     const double line_along =
         s0 + static_cast<double>(i) * line_spacing + random.uniform(-0.1, 0.1) * line_spacing;
@@ -538,7 +693,8 @@ Records scan(const RoofModel& model, const Rect& patch, const std::vector<Tree>&
       if (!patch.contains(u, v)) continue;
       double z = 0.0;
       int face = -1;
-      if (!surface_height(model, trees, options, u, v, x, y, random, z, face)) continue;
+      if (!surface_height(model, around, options, u, v, x, y, random, z, face)) continue;
+      z += strip.z_offset;
       records.points.push_back({x_mm, y_mm, std::llround(z * 1000.0)});
       records.faces.push_back(face);
     }
@@ -652,12 +808,25 @@ Building generate_building(const BuildingOptions& options) {
     const double margin = options.surroundings_margin * s;
     patch = {patch.u0 - margin, patch.v0 - margin, patch.u1 + margin, patch.v1 + margin};
   }
-  const std::vector<Tree> trees =
-      options.surroundings ? place_trees(model, patch, s, options.seed) : std::vector<Tree>();
+  Surroundings around;
+  if (options.surroundings) around.trees = place_trees(model, patch, s, options.seed);
+  around.overhanging_trees = place_overhanging_trees(model, options.overhanging_trees, options.seed);
+  around.gaps = place_gaps(model, options.occlusion_gaps, options.seed);
+  around.texture = roof_texture(model.planes.size(), options.roof_texture, options.seed);
 
-  number_positions(with_repeats(scan(model, patch, trees, options, frame),
-                                options.repeated_records, options.seed),
-                   origin_x_mm, origin_y_mm, building);
+  // The strips one after the other, as a tile holds them; the second flown the other way, a
+  // little off the first's heading.
+  const int strips = options.flight_strips >= 2 ? 2 : 1;
+  const double density = options.points_per_m2 / strips;
+  Records records = scan(model, patch, around, options, frame, {kFlightHeadingDeg, density, kScanStream, 0.0});
+  if (strips == 2) {
+    Records second = scan(model, patch, around, options, frame,
+                          {kFlightHeadingDeg + 183.0, density, kSecondStripStream, options.strip_offset});
+    records.points.insert(records.points.end(), second.points.begin(), second.points.end());
+    records.faces.insert(records.faces.end(), second.faces.begin(), second.faces.end());
+  }
+  number_positions(with_repeats(std::move(records), options.repeated_records, options.seed), origin_x_mm,
+                   origin_y_mm, building);
   return building;
 }
 
@@ -679,6 +848,16 @@ BuildingOptions options_for_roof_points(RoofShape shape, std::size_t roof_points
   return options;
 }
 
+BuildingOptions with_real_scan_effects(BuildingOptions options) {
+  options.flight_strips = 2;
+  options.strip_offset = 0.03;
+  options.roof_texture = 0.02;
+  options.line_spacing_factor = 1.75;
+  options.occlusion_gaps = 2;
+  options.overhanging_trees = 1;
+  return options;
+}
+
 std::string shape_name(RoofShape shape) {
   switch (shape) {
     case RoofShape::gable: return "gable";
@@ -694,6 +873,10 @@ std::string shape_name(RoofShape shape) {
     case RoofShape::hip_dormers: return "hip_dormers";
     case RoofShape::mansard: return "mansard";
     case RoofShape::two_storeys: return "two_storeys";
+    case RoofShape::lean_to: return "lean_to";
+    case RoofShape::shed_dormers: return "shed_dormers";
+    case RoofShape::chimneys: return "chimneys";
+    case RoofShape::stepped: return "stepped";
   }
   return "";
 }
@@ -703,7 +886,8 @@ std::vector<RoofShape> all_shapes() {
           RoofShape::cross_gable,   RoofShape::flat_with_box, RoofShape::shed_with_annex,
           RoofShape::sample_house,  RoofShape::t_gable,       RoofShape::plus_gable,
           RoofShape::gable_dormers, RoofShape::hip_dormers,   RoofShape::mansard,
-          RoofShape::two_storeys};
+          RoofShape::two_storeys,   RoofShape::lean_to,       RoofShape::shed_dormers,
+          RoofShape::chimneys,      RoofShape::stepped};
 }
 
 bool shape_from_name(const std::string& name, RoofShape& shape) {

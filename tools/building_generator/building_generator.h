@@ -32,6 +32,10 @@ enum class RoofShape {
   hip_dormers,       // hip with a shed dormer on one long face and a gabled dormer on the other
   mansard,           // steep lower faces on all four sides under a shallow hipped top
   two_storeys,       // a tall gabled block beside a low block with a half-hipped gable
+  lean_to,           // gable with a lean-to along one long side and a small one (3.6 m²) at a gable end
+  shed_dormers,      // steep gable with a small shed dormer (about 3.5 m²) on each face
+  chimneys,          // hip with two chimneys: small boxes whose tops are faces too small to score
+  stepped,           // two gables in a row, the second 0.8 m higher: parallel faces split by a step
 };
 
 struct BuildingOptions {
@@ -49,7 +53,31 @@ struct BuildingOptions {
   double origin_y = 5800000.0;
   double rotation_deg = 0.0;      // building axes against the coordinate axes, counterclockwise
   double surroundings_margin = 4.0;  // width of the scanned strip around the house, metres (scaled)
+
+  // What real scans have and the defaults above leave out; the defaults add none of it, so a
+  // scan without these options is the same as before they existed.
+  // Overlapping flight strips (1 or 2): each strip scans the whole building at
+  // points_per_m2 / flight_strips with its own scan lines and heading; the second lies
+  // strip_offset higher (the strips' height registration error).
+  int flight_strips = 1;
+  double strip_offset = 0.0;
+  // Roof material texture (tiles, slates): a height perturbation correlated over 1 to 6 m,
+  // a sum of four random waves per face with this standard deviation, metres.
+  double roof_texture = 0.0;
+  // Distance between scan lines times sqrt(points per m² of a strip); larger values put the
+  // points closer together along a line than across lines (1.1: nearly even).
+  double line_spacing_factor = 1.1;
+  // Round holes in the roof's coverage (dark or wet spots, shadowed corners), 0.4 to 0.9 m across.
+  int occlusion_gaps = 0;
+  // Trees at the eaves whose crowns hang over the roof: where the crown lies above the roof
+  // most returns come from it (vegetation, not roof points), the rest from the roof below.
+  int overhanging_trees = 0;
 };
+
+// The scan effects of real airborne scans at realistic values: two strips 3 cm apart in height,
+// 2 cm of roof texture, scan lines three times farther apart than the points along them, two
+// gaps in the roof and one overhanging tree. Only those options change.
+BuildingOptions with_real_scan_effects(BuildingOptions options);
 
 // One true roof face: z = a·x + b·y + c in the file's coordinates.
 struct TruePlane {

@@ -45,6 +45,32 @@ int main(int argc, char** argv) {
   app.add_option("--rotation", options.rotation_deg, "building axes against the coordinate axes, degrees")
       ->capture_default_str();
   app.add_flag("--no-surroundings", no_surroundings, "no ground, wall and tree points around the house");
+  bool real_scan = false;
+  app.add_flag("--real-scan", real_scan,
+               "the effects of a real scan at realistic values (two strips, texture, scan lines, gaps, a tree "
+               "over the eaves); the options below still override them");
+  CLI::Option* strips = app.add_option("--strips", options.flight_strips, "overlapping flight strips, 1 or 2")
+                            ->check(CLI::Range(1, 2))
+                            ->capture_default_str();
+  CLI::Option* strip_offset =
+      app.add_option("--strip-offset", options.strip_offset, "height offset of the second strip, metres")
+          ->capture_default_str();
+  CLI::Option* texture =
+      app.add_option("--texture", options.roof_texture, "standard deviation of the roof texture, metres")
+          ->check(CLI::NonNegativeNumber)
+          ->capture_default_str();
+  CLI::Option* line_spacing =
+      app.add_option("--line-spacing", options.line_spacing_factor,
+                     "scan line distance times sqrt(points per m² of a strip); larger: denser along the lines")
+          ->check(CLI::PositiveNumber)
+          ->capture_default_str();
+  CLI::Option* gaps = app.add_option("--gaps", options.occlusion_gaps, "holes in the roof's coverage")
+                          ->check(CLI::Range(0, 1000))
+                          ->capture_default_str();
+  CLI::Option* overhanging = app.add_option("--overhanging-trees", options.overhanging_trees,
+                                            "trees whose crowns hang over the roof")
+                                 ->check(CLI::Range(0, 100))
+                                 ->capture_default_str();
   app.add_option("--roof-points", roof_points, "choose density and scale for about N roof points")
       ->check(CLI::PositiveNumber)
       ->excludes(density)
@@ -57,6 +83,15 @@ int main(int argc, char** argv) {
   }
 
   shape_from_name(shape, options.shape);
+  if (real_scan) {
+    const BuildingOptions real = with_real_scan_effects(options);
+    if (strips->count() == 0) options.flight_strips = real.flight_strips;
+    if (strip_offset->count() == 0) options.strip_offset = real.strip_offset;
+    if (texture->count() == 0) options.roof_texture = real.roof_texture;
+    if (line_spacing->count() == 0) options.line_spacing_factor = real.line_spacing_factor;
+    if (gaps->count() == 0) options.occlusion_gaps = real.occlusion_gaps;
+    if (overhanging->count() == 0) options.overhanging_trees = real.overhanging_trees;
+  }
   options.surroundings = !no_surroundings;
   if (roof_points > 0) {
     const BuildingOptions chosen = options_for_roof_points(options.shape, roof_points, options.seed);

@@ -18,13 +18,16 @@ struct BuildingCase {
 
 // Every case: each roof shape under the same five scan variants (usual, sparse, dense and in
 // Gauss-Krüger coordinates, noisy with repeated returns, bare roof near the local origin), with
-// the rotation, density and noise moved a little from shape to shape. The variants spread density
-// over 2 to 20 points per m² and noise over 0.02 to 0.1 m; all but the bare roofs have walls and
-// trees around them.
+// the rotation, density and noise moved a little from shape to shape, then each shape as a real
+// airborne scan ("real": two overlapping strips a few centimetres apart in height, roof texture,
+// scan lines, gaps in the roof's coverage, a tree over the eaves). The first variants spread
+// density over 2 to 20 points per m² and noise over 0.02 to 0.1 m; all but the bare roofs have
+// walls and trees around them. The first 65 cases (13 shapes × 5 variants) come first and are
+// the same as they always were.
 std::vector<BuildingCase> building_cases();
 
 // The cases of a named set: "all", "quick" (the usual scan of each shape), a variant name ("usual",
-// "sparse", "dense", "noisy", "bare") or a shape name. False, and cases left alone, for any other
+// "sparse", "dense", "noisy", "bare", "real") or a shape name. False, and cases left alone, for any other
 // name.
 bool named_cases(const std::string& set, std::vector<BuildingCase>& cases);
 
