@@ -164,6 +164,7 @@ LasCloud read_las(const std::string& file_name) {
   const Layout layout = read_layout(file_name, file.get(), file_size);
   LasCloud cloud;
   cloud.header = layout.header;
+  cloud.projection = read_projection_records(file.get(), file_size);
   const LasHeader& h = cloud.header;
   if (fseeko(file.get(), static_cast<off_t>(layout.point_offset), SEEK_SET) != 0)
     fail(file_name, "cannot seek to the point records");

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "io/las_crs.h"
+
 namespace roofplanes {
 
 struct LasPoint {
@@ -27,6 +29,7 @@ struct LasCloud {
   LasHeader header;
   std::vector<LasPoint> points;  // file order, withheld records left out
   std::uint64_t withheld = 0;    // records left out because they carry the withheld flag
+  std::vector<LasVlr> projection;  // the LASF_Projection records, for las_reference_system
 };
 
 // Reads the LAS file file_name. Compressed (LAZ) files are refused. Throws std::runtime_error
