@@ -234,7 +234,9 @@ Result extract_roof_planes(const BuildingInput& input, const Parameters& paramet
   number_segments(cloud.triangulation, segments);
   report.console_line("Refining Segments");
   refine_segments(segments, cloud.triangulation, report);
-  return make_result(cloud, centroid, segments, extras, passes);
+  Result result = make_result(cloud, centroid, segments, extras, passes);
+  result.parameters = parameters;
+  return result;
 }
 
 Result extract_roof_planes(const BuildingInput& input, const Parameters& parameters) {
