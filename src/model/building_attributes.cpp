@@ -129,24 +129,29 @@ std::vector<RoofFace> roof_faces(const BuildingInput& input, const Result& resul
   std::vector<RoofFace> faces;
   for (const Segment& s : result.segments) {
     if (!(s.normal.z > 0.0)) continue;
-    RoofFace face{s.normal, s.d, {}};
-    for (std::size_t index : s.corners) {
-      if (index >= input.points.size())
-        throw std::invalid_argument("segment " + std::to_string(s.number) + ": corner " + std::to_string(index) +
-                                    " names no input point");
-      Point p = input.points[index];
-      p.z = face_height(face, p.x, p.y);
-      if (face.corners.empty() || face.corners.back().x != p.x || face.corners.back().y != p.y)
-        face.corners.push_back(p);
+    // A sparse scan can simplify a small face's outline to fewer than three
+    // corners; its walked outline still tells where it is.
+    for (const std::vector<std::size_t>* polygon : {&s.corners, &s.outline}) {
+      RoofFace face{s.normal, s.d, {}};
+      for (std::size_t index : *polygon) {
+        if (index >= input.points.size())
+          throw std::invalid_argument("segment " + std::to_string(s.number) + ": corner " + std::to_string(index) +
+                                      " names no input point");
+        Point p = input.points[index];
+        p.z = face_height(face, p.x, p.y);
+        if (face.corners.empty() || face.corners.back().x != p.x || face.corners.back().y != p.y)
+          face.corners.push_back(p);
+      }
+      while (face.corners.size() > 1 && face.corners.back().x == face.corners.front().x &&
+             face.corners.back().y == face.corners.front().y)
+        face.corners.pop_back();
+      if (face.corners.size() < 3) continue;
+      const double area = twice_area(face.corners);
+      if (area == 0.0 || !std::isfinite(area)) continue;
+      if (area < 0.0) std::reverse(face.corners.begin(), face.corners.end());
+      faces.push_back(std::move(face));
+      break;
     }
-    while (face.corners.size() > 1 && face.corners.back().x == face.corners.front().x &&
-           face.corners.back().y == face.corners.front().y)
-      face.corners.pop_back();
-    if (face.corners.size() < 3) continue;
-    const double area = twice_area(face.corners);
-    if (area == 0.0 || !std::isfinite(area)) continue;
-    if (area < 0.0) std::reverse(face.corners.begin(), face.corners.end());
-    faces.push_back(std::move(face));
   }
   return faces;
 }

@@ -25,8 +25,9 @@ struct RoofFace {
   std::vector<Point> corners;
 };
 
-// The faces of an extraction: every segment with an upward plane and a corner
-// polygon of at least three corners and some area, in segment order.
+// The faces of an extraction, in segment order: every segment with an upward
+// plane, its polygon the corner polygon, or where that has fewer than three
+// corners or no area, the walked outline (segments with neither are left out).
 std::vector<RoofFace> roof_faces(const BuildingInput& input, const Result& result);
 
 // One polygon of a building's given outline (a footprint): its outer ring and

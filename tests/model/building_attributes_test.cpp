@@ -100,7 +100,9 @@ TEST(building_attributes, HeightsAndGround) {
   EXPECT_FALSE(roof_heights(input));
 }
 
-// The auto preset finds every face of the suite's usual scans; their type follows.
+// Every building of the suite (13 roof types, 5 scans each) after the auto
+// preset's extraction. Only at 2 points per m² may a dormer be too small to
+// count, leaving its main roof's type.
 TEST(building_attributes, RoofTypeOfEveryGeneratedType) {
   const std::map<std::string, std::string> expected = {
       {"gable", "gable"},         {"hip", "hip"},           {"pyramid", "pyramid"},
@@ -108,14 +110,17 @@ TEST(building_attributes, RoofTypeOfEveryGeneratedType) {
       {"cross_gable", "complex"}, {"sample_house", "complex"}, {"t_gable", "complex"},
       {"plus_gable", "complex"},  {"gable_dormers", "complex"}, {"hip_dormers", "complex"},
       {"two_storeys", "complex"}};
+  const std::map<std::string, std::string> sparse_dormers = {{"gable_dormers", "gable"}, {"hip_dormers", "hip"}};
   std::vector<roof_suite::BuildingCase> cases;
-  ASSERT_TRUE(roof_suite::named_cases("quick", cases));
-  ASSERT_EQ(cases.size(), expected.size());
+  ASSERT_TRUE(roof_suite::named_cases("all", cases));
+  ASSERT_EQ(cases.size(), 5 * expected.size());
   for (const roof_suite::BuildingCase& c : cases) {
     SCOPED_TRACE(c.name);
     const BuildingInput input = testing::input_of(building_generator::generate_building(c.options));
     const Result result = extract_roof_planes(input, preset_parameters(Preset::automatic, input));
-    EXPECT_EQ(roof_type(roof_faces(input, result)), expected.at(c.type));
+    const std::string type = roof_type(roof_faces(input, result));
+    if (c.name == c.type + "-sparse" && sparse_dormers.count(c.type) && type == sparse_dormers.at(c.type)) continue;
+    EXPECT_EQ(type, expected.at(c.type));
   }
 }
 
