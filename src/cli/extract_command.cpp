@@ -22,7 +22,9 @@ namespace fs = std::filesystem;
 
 CLI::App* add_extract_command(CLI::App& app, ExtractOptions& options) {
   CLI::App* command = app.add_subcommand("extract", "Extract the roof planes of one building");
-  command->add_option("POINTS", options.points, "point file: x y z per record, white-space separated")
+  command->add_option("POINTS", options.points,
+                      "the building's points: a text file of x y z records (white-space separated), or a "
+                      "classified LAS file (1.0 to 1.4, uncompressed; its roof points are those of --roof-class)")
       ->required();
   command->add_option("--roof", options.roof,
                       "roof list: 0-based positions among the distinct (x, y) of the point file "
@@ -55,7 +57,8 @@ int input_error(const std::string& message) {
 // The building as the command reads it, or the one-line message that stops it.
 // A LAS file (by its signature, or a .las or .laz name) gives every point it
 // holds, those of the roof class as roof points.
-std::string read_building(const ExtractOptions& options, BuildingInput& input) {
+// system is what a LAS file says about its coordinates.
+std::string read_building(const ExtractOptions& options, BuildingInput& input, ReferenceSystem& system) {
   char signature[4] = {};
   std::ifstream(options.points, std::ios::binary).read(signature, 4);
   std::string ending = fs::path(options.points).extension().string();
@@ -63,7 +66,9 @@ std::string read_building(const ExtractOptions& options, BuildingInput& input) {
   if (std::string_view(signature, 4) == "LASF" || ending == ".las" || ending == ".laz") {
     if (!options.roof.empty()) return "--roof names roof points of a text point file; a LAS file has --roof-class";
     try {
-      for (const LasPoint& p : read_las(options.points).points) {
+      const LasCloud cloud = read_las(options.points);
+      system = las_reference_system(cloud.projection);
+      for (const LasPoint& p : cloud.points) {
         input.points.push_back({p.x, p.y, p.z});
         input.roof.push_back(p.classification == options.roof_class);
       }
@@ -110,7 +115,11 @@ int run_extract(const ExtractOptions& options) {
   if (const std::string problem = check_parameters(options.constants.parameters); !problem.empty())
     return input_error(problem);
   BuildingInput input;
-  if (const std::string message = read_building(options, input); !message.empty()) return input_error(message);
+  ReferenceSystem system;
+  if (const std::string message = read_building(options, input, system); !message.empty())
+    return input_error(message);
+  ResultFiles files = options.files;
+  if (files.cityjson && !options.output.empty()) files.epsg = chosen_epsg(options.files.epsg, system, options.points);
   const Parameters parameters = chosen_parameters(options.constants, input);
   if (const std::string problem = check_parameters(parameters); !problem.empty()) return input_error(problem);
   if (options.print_parameters) std::cout << format_parameters(parameters) << std::flush;
@@ -141,7 +150,7 @@ int run_extract(const ExtractOptions& options) {
   if (options.verbose) std::cout << '\n';
   print_summary(input, result);
   std::fflush(stdout);  // the summary before any line about the result files
-  if (!options.output.empty()) written = write_result_files(options.output, input, result, options.files) && written;
+  if (!options.output.empty()) written = write_result_files(options.output, input, result, files) && written;
   return written ? 0 : 1;
 }
 
