@@ -3,6 +3,7 @@
 #include <exception>
 #include <iostream>
 #include <new>
+#include <string>
 
 #include <CLI/CLI.hpp>
 
@@ -31,7 +32,11 @@ int parse_and_run(int argc, char** argv) {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
     if (error.get_exit_code() == 0) return app.exit(error);  // --help, --version
-    std::cerr << "roofplanes: " << error.what() << " (see roofplanes --help)\n";
+    // The help of the command the error is about.
+    std::string help = "roofplanes --help";
+    for (const CLI::App* command : {extract_command, tile_command})
+      if (command->parsed()) help = "roofplanes " + command->get_name() + " --help";
+    std::cerr << "roofplanes: " << error.what() << " (see " << help << ")\n";
     return 2;
   }
   if (extract_command->parsed()) return run_with_threads(extract.jobs, [&] { return run_extract(extract); });

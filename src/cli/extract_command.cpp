@@ -25,7 +25,9 @@ namespace fs = std::filesystem;
 
 CLI::App* add_extract_command(CLI::App& app, ExtractOptions& options) {
   CLI::App* command = app.add_subcommand("extract", "Extract the roof planes of one building");
-  command->add_option("POINTS", options.points, "point file: x y z per record, white-space separated")
+  command->add_option("POINTS", options.points,
+                      "the building's points: a text file of x y z records (white-space separated), or a "
+                      "classified LAS file (1.0 to 1.4, uncompressed; its roof points are those of --roof-class)")
       ->required();
   command->add_option("--roof", options.roof,
                       "roof list: 0-based positions among the distinct (x, y) of the point file "
@@ -60,7 +62,9 @@ int input_error(const std::string& message) {
 // A LAS file (by its signature, or a .las or .laz name) gives every point it
 // holds, those of the roof class as roof points. note gets a line about what
 // was read but left out (LAS records beyond the header's count).
-std::string read_building(const ExtractOptions& options, BuildingInput& input, std::string& note) {
+// system is what a LAS file says about its coordinates.
+std::string read_building(const ExtractOptions& options, BuildingInput& input, std::string& note,
+                          ReferenceSystem& system) {
   // Before the signature is read: opening a FIFO could block.
   if (const std::string problem = input_file_problem(options.points); !problem.empty() && problem != "does not exist")
     return options.points + ": " + problem;
@@ -74,6 +78,7 @@ std::string read_building(const ExtractOptions& options, BuildingInput& input, s
       const LasCloud cloud = read_las(options.points);
       for (const std::string& warning : cloud.warnings)
         std::cerr << "roofplanes: " << options.points << ": " << warning << '\n';
+      system = las_reference_system(cloud.projection);
       for (const LasPoint& p : cloud.points) {
         input.points.push_back({p.x, p.y, p.z});
         input.roof.push_back(p.classification == options.roof_class);
@@ -143,8 +148,12 @@ int run_extract(const ExtractOptions& options) {
     return input_error(problem);
   BuildingInput input;
   std::string note;
-  if (const std::string message = read_building(options, input, note); !message.empty()) return input_error(message);
+  ReferenceSystem system;
+  if (const std::string message = read_building(options, input, note, system); !message.empty())
+    return input_error(message);
   if (const std::string problem = check_input(input); !problem.empty()) return input_error(options.points + ": " + problem);
+  ResultFiles files = options.files;
+  if (files.cityjson && !options.output.empty()) files.epsg = chosen_epsg(options.files.epsg, system, options.points);
   const Parameters parameters = chosen_parameters(options.constants, input);
   if (const std::string problem = check_parameters(parameters); !problem.empty()) return input_error(problem);
   if (options.print_parameters) std::cout << format_parameters(parameters) << std::flush;
@@ -183,7 +192,7 @@ int run_extract(const ExtractOptions& options) {
   if (options.verbose) std::cout << '\n';
   print_summary(input, result);
   std::fflush(stdout);  // the summary before any line about the result files
-  if (!options.output.empty()) written = write_result_files(options.output, input, result, options.files) && written;
+  if (!options.output.empty()) written = write_result_files(options.output, input, result, files) && written;
   if (!note.empty()) std::cerr << "roofplanes: " << note << '\n';
   return written && note.empty() ? 0 : 1;
 }

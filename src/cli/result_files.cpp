@@ -60,20 +60,28 @@ bool write_reported(Write write) {
 
 }  // namespace
 
-void add_result_file_options(CLI::App& command, ResultFiles& files) {
+void add_result_file_options(CLI::App& command, ResultFiles& files, const std::string& formats) {
   CLI::Option* output = command.get_option("--output");
   command
       .add_option_function<std::string>(
           "--format", [&files](const std::string& list) { take_formats(list, files); },
-          "result files to write into the output folder, comma separated: cityjson (roof.city.json), "
-          "ply (points.ply), svg (roof.svg)")
+          "result files to write into the output folder, comma separated: " + formats)
       ->default_str("cityjson,ply,svg")
       ->needs(output);
   command
       .add_option_function<std::string>(
           "--crs", [&files](const std::string& text) { take_crs(text, files); },
-          "coordinate reference system of the points, EPSG:CODE, named in the CityJSON's metadata")
+          "coordinate reference system of the points, EPSG:CODE, named in the CityJSON's metadata "
+          "(default: the one a LAS input names)")
       ->needs(output);
+}
+
+std::optional<int> chosen_epsg(const std::optional<int>& given, const ReferenceSystem& found, const std::string& file) {
+  if (given) return given;
+  if (!found.epsg && !found.found.empty())
+    std::cerr << "roofplanes: " << file << ": its reference system (" << found.found
+              << ") names no EPSG code; the CityJSON names none (give --crs EPSG:CODE)\n";
+  return found.epsg;
 }
 
 bool write_result_files(const std::filesystem::path& folder, const BuildingInput& input, const Result& result,
@@ -82,7 +90,7 @@ bool write_result_files(const std::filesystem::path& folder, const BuildingInput
   if (files.cityjson) {
     const std::filesystem::path file = folder / "roof.city.json";
     std::size_t left_out = 0;
-    all &= write_reported([&] { left_out = write_building_cityjson_file(file, input, result, {files.epsg}); });
+    all &= write_reported([&] { left_out = write_building_cityjson_file(file, input, result, {files.epsg, std::nullopt}); });
     if (left_out > 0)
       std::cerr << "roofplanes: " << file.string() << ": " << left_out << " of " << result.segments.size()
                 << " segments left out (fewer than three distinct corners)\n";

@@ -5,9 +5,11 @@
 
 #include <filesystem>
 #include <optional>
+#include <string>
 
 #include <CLI/CLI.hpp>
 
+#include "io/las_crs.h"
 #include "pipeline/building_input.h"
 #include "pipeline/extraction_result.h"
 
@@ -21,10 +23,17 @@ struct ResultFiles {
   std::optional<int> epsg;  // metadata.referenceSystem of the CityJSON; none when empty
 };
 
-// Adds --format LIST (a comma-separated subset of cityjson,ply,svg) and
-// --crs EPSG:CODE to command, both needing its --output option, which must
-// already exist. A value they cannot take fails the parse (a usage error).
-void add_result_file_options(CLI::App& command, ResultFiles& files);
+// Adds --format LIST (a comma-separated subset of cityjson,ply,svg; formats
+// says which files each is, for the help) and --crs EPSG:CODE to command, both
+// needing its --output option, which must already exist. A value they cannot
+// take fails the parse (a usage error). Both commands take them from here.
+void add_result_file_options(CLI::App& command, ResultFiles& files,
+                             const std::string& formats = "cityjson (roof.city.json), ply (points.ply), svg (roof.svg)");
+
+// The EPSG code the CityJSON names: given (--crs) when set, else the one the
+// input file names. When the file names a system that is no EPSG code and
+// nothing was given, one line on standard error says what file holds.
+std::optional<int> chosen_epsg(const std::optional<int>& given, const ReferenceSystem& found, const std::string& file);
 
 // Writes the chosen files of one extracted building into folder, which must
 // exist. Every file that cannot be written gets one line on standard error

@@ -1,5 +1,8 @@
 #include "cli/tile_outputs.h"
 
+#include <charconv>
+#include <functional>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 
@@ -12,19 +15,72 @@
 
 namespace roofplanes {
 
+namespace {
+
+// "name value" lines into pairs; whole numbers stay whole.
+std::vector<std::pair<std::string, CityJsonValue>> parameter_list(const Parameters& parameters) {
+  std::vector<std::pair<std::string, CityJsonValue>> list;
+  std::istringstream lines(format_parameters(parameters));
+  std::string name, text;
+  while (lines >> name >> text) {
+    std::int64_t whole = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), whole);
+    if (error == std::errc() && end == text.data() + text.size())
+      list.emplace_back(name, whole);
+    else
+      list.emplace_back(name, std::stod(text));
+  }
+  return list;
+}
+
+}  // namespace
+
+CityJsonBuilding tile_cityjson_building(const TileBuilding& b, const CityJsonTransform& transform, int first_segment,
+                                        bool parameters) {
+  CityJsonBuilding city = cityjson_building(b.id, b.shown, b.result, transform);
+  city.points = b.points;
+  city.roof_points = b.roof_points;
+  for (CityJsonRoofSurface& surface : city.surfaces) surface.segment += first_segment;
+  const BuildingAttributes& a = b.attributes;
+  auto& out = city.attributes;
+  out.emplace_back("ground_height", a.ground.height);
+  out.emplace_back("ground_height_source", a.ground.source);
+  if (a.roof_heights) {
+    out.emplace_back("roof_height_min", a.roof_heights->min);
+    out.emplace_back("roof_height_50p", a.roof_heights->p50);
+    out.emplace_back("roof_height_70p", a.roof_heights->p70);
+    out.emplace_back("roof_height_max", a.roof_heights->max);
+  }
+  out.emplace_back("roof_type", a.roof_type);
+  out.emplace_back("faces", static_cast<std::int64_t>(a.shape.faces));
+  if (a.shape.faces > 0) {
+    out.emplace_back("eave_height", a.shape.eave_height);
+    out.emplace_back("ridge_height", a.shape.ridge_height);
+    out.emplace_back("footprint_area", a.shape.footprint_area);
+    out.emplace_back("roof_area", a.shape.roof_area);
+    out.emplace_back("volume", a.shape.volume);
+    if (a.shape.footprint_area > 0.0)
+      out.emplace_back("point_density", double(a.roof_points) / a.shape.footprint_area);
+  }
+  if (a.rmse) out.emplace_back("rmse", *a.rmse);
+  if (parameters) city.parameters = parameter_list(b.result.parameters);
+  return city;
+}
+
 std::size_t write_tile_outputs(const std::filesystem::path& folder, const std::vector<Point>& points,
-                               const std::vector<FoundBuilding>& found, const std::vector<TileBuilding>& buildings) {
+                               const std::vector<FoundBuilding>& found, const std::vector<TileBuilding>& buildings,
+                               const ResultFiles& files, bool parameters) {
   const CityJsonTransform transform = cityjson_transform(points);
   std::vector<CityJsonBuilding> city;
   std::vector<TopViewBuilding> views;
+  int first = 0;  // segments of the buildings written before
   std::size_t left_out = 0;
   for (const TileBuilding& b : buildings) {
     if (!b.error.empty()) continue;
-    city.push_back(cityjson_building(b.id, b.shown, b.result, transform));
+    city.push_back(tile_cityjson_building(b, transform, first, parameters));
     left_out += city.back().left_out;
-    city.back().points = b.points;
-    city.back().roof_points = b.roof_points;
-    views.push_back({&b.shown, &b.result});
+    views.push_back({&b.shown, &b.result, first, b.id});
+    first += static_cast<int>(b.result.segments.size());
   }
   const TileLabels labels = tile_labels(points.size(), found, buildings);
 
@@ -57,10 +113,18 @@ std::size_t write_tile_outputs(const std::filesystem::path& folder, const std::v
                             &labels.building);
   };
   const auto svg = [&] { write_svg_top_view_file(folder / "tile.svg", background, views, view_options); };
-  const auto city_json = [&] { write_cityjson_file(folder / "tile.city.json", city, transform); };
-  const auto city_sequence = [&] { write_cityjson_sequence_file(folder / "tile.city.jsonl", city, transform); };
-  tbb::parallel_invoke(guarded(failed[0], city_json), guarded(failed[1], city_sequence), guarded(failed[2], ply),
-                       guarded(failed[3], svg));
+  const CityJsonOptions city_options{files.epsg, std::nullopt};
+  const auto city_json = [&] { write_cityjson_file(folder / "tile.city.json", city, transform, city_options); };
+  const auto city_sequence = [&] {
+    write_cityjson_sequence_file(folder / "tile.city.jsonl", city, transform, city_options);
+  };
+  const auto nothing = [] {};
+  const std::function<void()> chosen[4] = {files.cityjson ? std::function<void()>(city_json) : nothing,
+                                           files.cityjson ? std::function<void()>(city_sequence) : nothing,
+                                           files.ply ? std::function<void()>(ply) : nothing,
+                                           files.svg ? std::function<void()>(svg) : nothing};
+  tbb::parallel_invoke(guarded(failed[0], chosen[0]), guarded(failed[1], chosen[1]), guarded(failed[2], chosen[2]),
+                       guarded(failed[3], chosen[3]));
   std::string message;
   for (const std::string& failure : failed) {
     if (failure.empty()) continue;

@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 #include <ostream>
 #include <stdexcept>
+#include <variant>
 
 #include "io/output_file.h"
 
@@ -102,8 +103,16 @@ Json surface_json(const CityJsonRoofSurface& s) {
 
 // The city object, its rings numbered from first_vertex on.
 Json building_json(const CityJsonBuilding& b, std::size_t first_vertex) {
-  Json object{{"type", "Building"},
-              {"attributes", {{"points", b.points}, {"roof_points", b.roof_points}, {"segments", b.segments}}}};
+  Json attributes{{"points", b.points}, {"roof_points", b.roof_points}, {"segments", b.segments}};
+  for (const auto& [name, value] : b.attributes)
+    std::visit([&attributes, &name](const auto& v) { attributes[name] = v; }, value);
+  if (!b.parameters.empty()) {
+    Json parameters = Json::object();
+    for (const auto& [name, value] : b.parameters)
+      std::visit([&parameters, &name](const auto& v) { parameters[name] = v; }, value);
+    attributes["parameters"] = std::move(parameters);
+  }
+  Json object{{"type", "Building"}, {"attributes", std::move(attributes)}};
   if (b.surfaces.empty()) return object;  // a MultiSurface needs at least one surface
   Json boundaries = Json::array(), surfaces = Json::array(), values = Json::array();
   for (std::size_t i = 0; i < b.surfaces.size(); ++i) {
@@ -127,8 +136,10 @@ Json document_head(const CityJsonTransform& transform, const CityJsonOptions& op
             {"transform",
              {{"scale", {transform.scale.x, transform.scale.y, transform.scale.z}},
               {"translate", {transform.translate.x, transform.translate.y, transform.translate.z}}}}};
-  if (options.epsg)
-    head["metadata"] = {{"referenceSystem", "https://www.opengis.net/def/crs/EPSG/0/" + std::to_string(*options.epsg)}};
+  Json metadata = Json::object();
+  if (options.extent) metadata["geographicalExtent"] = *options.extent;
+  if (options.epsg) metadata["referenceSystem"] = "https://www.opengis.net/def/crs/EPSG/0/" + std::to_string(*options.epsg);
+  if (!metadata.empty()) head["metadata"] = std::move(metadata);
   return head;
 }
 
@@ -185,9 +196,30 @@ CityJsonBuilding cityjson_building(const std::string& id, const BuildingInput& i
   return building;
 }
 
+std::optional<std::array<double, 6>> cityjson_extent(const std::vector<CityJsonBuilding>& buildings,
+                                                     const CityJsonTransform& transform) {
+  std::optional<std::array<std::int64_t, 6>> grid;
+  for (const CityJsonBuilding& b : buildings)
+    for (const GridVertex& v : b.vertices) {
+      if (!grid) grid = std::array<std::int64_t, 6>{v[0], v[1], v[2], v[0], v[1], v[2]};
+      for (int k = 0; k < 3; ++k) {
+        (*grid)[k] = std::min((*grid)[k], v[k]);
+        (*grid)[k + 3] = std::max((*grid)[k + 3], v[k]);
+      }
+    }
+  if (!grid) return std::nullopt;
+  const double scale[3] = {transform.scale.x, transform.scale.y, transform.scale.z};
+  const double translate[3] = {transform.translate.x, transform.translate.y, transform.translate.z};
+  std::array<double, 6> extent{};
+  for (int k = 0; k < 6; ++k) extent[k] = double((*grid)[k]) * scale[k % 3] + translate[k % 3];
+  return extent;
+}
+
 void write_cityjson(std::ostream& out, const std::vector<CityJsonBuilding>& buildings,
                     const CityJsonTransform& transform, const CityJsonOptions& options) {
-  Json document = document_head(transform, options);
+  CityJsonOptions with_extent = options;
+  with_extent.extent = cityjson_extent(buildings, transform);
+  Json document = document_head(transform, with_extent);
   Json objects = Json::object(), vertices = Json::array();
   for (const CityJsonBuilding& b : buildings) {
     // A second object of the same id would silently replace the first.
@@ -238,7 +270,9 @@ void write_cityjson_feature(std::ostream& out, const CityJsonBuilding& building)
 
 void write_cityjson_sequence(std::ostream& out, const std::vector<CityJsonBuilding>& buildings,
                              const CityJsonTransform& transform, const CityJsonOptions& options) {
-  write_cityjson_sequence_header(out, transform, options);
+  CityJsonOptions with_extent = options;
+  with_extent.extent = cityjson_extent(buildings, transform);
+  write_cityjson_sequence_header(out, transform, with_extent);
   for (const CityJsonBuilding& b : buildings) write_cityjson_feature(out, b);
 }
 

@@ -13,6 +13,8 @@
 #include <iosfwd>
 #include <optional>
 #include <string>
+#include <utility>
+#include <variant>
 #include <vector>
 
 #include "pipeline/building_input.h"
@@ -32,7 +34,14 @@ struct CityJsonOptions {
   // EPSG code of the coordinates, written as metadata.referenceSystem
   // "https://www.opengis.net/def/crs/EPSG/0/<code>"; none when empty.
   std::optional<int> epsg;
+  // metadata.geographicalExtent [minx, miny, minz, maxx, maxy, maxz] of a
+  // sequence header written on its own; the whole-file writers take the
+  // extent of the buildings' vertices instead.
+  std::optional<std::array<double, 6>> extent;
 };
+
+// A building attribute's value: a count, a measure or a word.
+using CityJsonValue = std::variant<std::int64_t, double, std::string>;
 
 // One roof face as written: its ring and the attributes of its semantic surface.
 struct CityJsonRoofSurface {
@@ -55,6 +64,11 @@ struct CityJsonBuilding {
   std::size_t points = 0;       // input records
   std::size_t roof_points = 0;  // records flagged as roof
   std::size_t segments = 0;     // segments the extraction found, left-out ones included
+  // Further attributes, written after those above in this order.
+  std::vector<std::pair<std::string, CityJsonValue>> attributes;
+  // The extraction's constants by name, written as the object "parameters"
+  // among the attributes when there are any.
+  std::vector<std::pair<std::string, CityJsonValue>> parameters;
   // Segments not written: fewer than three distinct corners on the grid, no
   // area there, or a plane that gives no height (n.z not positive).
   std::size_t left_out = 0;
@@ -71,6 +85,11 @@ CityJsonTransform cityjson_transform(const std::vector<Point>& points);
 // or point index names no input record.
 CityJsonBuilding cityjson_building(const std::string& id, const BuildingInput& input, const Result& result,
                                    const CityJsonTransform& transform);
+
+// [minx, miny, minz, maxx, maxy, maxz] of the buildings' vertices in input
+// units; none when they have no vertex.
+std::optional<std::array<double, 6>> cityjson_extent(const std::vector<CityJsonBuilding>& buildings,
+                                                     const CityJsonTransform& transform);
 
 // One CityJSON document holding the buildings in order; their vertex lists are
 // concatenated and their rings renumbered accordingly. Ends with a line end.

@@ -203,6 +203,7 @@ LasCloud read_las(const std::string& file_name) {
   const Layout layout = read_layout(file_name, file.get(), file_size);
   LasCloud cloud;
   cloud.header = layout.header;
+  cloud.projection = read_projection_records(file.get(), file_size);
   const LasHeader& h = cloud.header;
   if (layout.compressed) {
     read_laz_points(file_name, file.get(), file_size, layout.point_offset, cloud);

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "io/las_crs.h"
+
 namespace roofplanes {
 
 struct LasPoint {
@@ -34,6 +36,7 @@ struct LasCloud {
   // data (the file's end, or its extended records): a header count smaller
   // than what the file holds. They are not read; the caller says so.
   std::uint64_t records_beyond_count = 0;
+  std::vector<LasVlr> projection;  // the LASF_Projection records, for las_reference_system
 };
 
 // Reads the LAS file file_name, compressed (LAZ) or not, as its header says. Throws

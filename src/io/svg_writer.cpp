@@ -18,6 +18,21 @@ namespace {
 constexpr std::array<const char*, 12> palette{"#e6194b", "#3cb44b", "#4363d8", "#f58231", "#911eb4", "#42d4f4",
                                               "#f032e6", "#808000", "#469990", "#9a6324", "#800000", "#000075"};
 
+// What data-building says of the view's b-th building. Ids come from file
+// names and footprint fields, so the characters markup gives meaning are escaped.
+std::string building_name(const std::vector<TopViewBuilding>& buildings, std::size_t b) {
+  if (buildings[b].id.empty()) return std::to_string(b + 1);
+  std::string escaped;
+  for (char c : buildings[b].id) {
+    if (c == '&') escaped += "&amp;";
+    else if (c == '<') escaped += "&lt;";
+    else if (c == '>') escaped += "&gt;";
+    else if (c == '"') escaped += "&quot;";
+    else escaped += c;
+  }
+  return escaped;
+}
+
 const char* segment_colour(int number) {
   const int n = static_cast<int>(palette.size());
   return palette[static_cast<std::size_t>(((number - 1) % n + n) % n)];
@@ -146,8 +161,9 @@ void write_svg_top_view(std::ostream& out, const std::vector<Point>& background,
   out << "<g fill=\"none\" stroke-width=\"2.5\" stroke-linecap=\"round\">\n";
   for (std::size_t b = 0; b < buildings.size(); ++b)
     for (const Segment& segment : buildings[b].result->segments) {
-      text = "<path data-building=\"" + std::to_string(b + 1) + "\" data-segment=\"" +
-             std::to_string(segment.number) + "\" stroke=\"" + segment_colour(segment.number) + "\" d=\"";
+      const int number = buildings[b].first_segment + segment.number;
+      text = "<path data-building=\"" + building_name(buildings, b) + "\" data-segment=\"" +
+             std::to_string(number) + "\" stroke=\"" + segment_colour(number) + "\" d=\"";
       for (std::size_t index : segment.points) append_dot(text, view, buildings[b].input->points[index]);
       text += "\"/>\n";
       out << text;
@@ -162,8 +178,9 @@ void write_svg_top_view(std::ostream& out, const std::vector<Point>& background,
     for (const Segment& segment : buildings[b].result->segments) {
       if (segment.corners.empty()) continue;
       const BuildingInput& input = *buildings[b].input;
-      text += "<polygon data-building=\"" + std::to_string(b + 1) + "\" data-segment=\"" +
-              std::to_string(segment.number) + "\" points=\"";
+      const int number = buildings[b].first_segment + segment.number;
+      text += "<polygon data-building=\"" + building_name(buildings, b) + "\" data-segment=\"" +
+              std::to_string(number) + "\" points=\"";
       for (std::size_t i = 0; i < segment.corners.size(); ++i) {
         if (i > 0) text += ' ';
         const Point& p = input.points[segment.corners[i]];
@@ -175,7 +192,7 @@ void write_svg_top_view(std::ostream& out, const std::vector<Point>& background,
       append_number(labels, view.px(centre.x));
       labels += "\" y=\"";
       append_number(labels, view.py(centre.y));
-      labels += "\">" + std::to_string(segment.number) + "</text>\n";
+      labels += "\">" + std::to_string(number) + "</text>\n";
     }
   out << text << "</g>\n" << labels << "</g>\n";
 
@@ -212,7 +229,7 @@ void write_svg_top_view(std::ostream& out, const BuildingInput& input, const Res
   std::vector<Point> background;
   for (std::size_t i = 0; i < input.points.size(); ++i)
     if (result.labels[i] == 0) background.push_back(input.points[i]);
-  write_svg_top_view(out, background, {TopViewBuilding{&input, &result}}, options);
+  write_svg_top_view(out, background, {TopViewBuilding{&input, &result, 0, ""}}, options);
 }
 
 void write_svg_top_view_file(const std::filesystem::path& file, const std::vector<Point>& background,

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <iosfwd>
+#include <string>
 #include <vector>
 
 #include "pipeline/building_input.h"
@@ -20,6 +21,9 @@ namespace roofplanes {
 struct TopViewBuilding {
   const BuildingInput* input = nullptr;
   const Result* result = nullptr;
+  // Added to every segment number shown, so that a tile's numbers run on across its buildings.
+  int first_segment = 0;
+  std::string id;  // data-building of its shapes; empty: its 1-based place in the view
 };
 
 // How large the view is and how many grey dots it may hold.

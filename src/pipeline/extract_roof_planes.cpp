@@ -229,7 +229,9 @@ Result extract_in_input_order(const BuildingInput& input, const Parameters& para
   number_segments(cloud.triangulation, segments);
   report.console_line("Refining Segments");
   refine_segments(segments, cloud.triangulation, report);
-  return make_result(cloud, centroid, segments, extras, passes);
+  Result result = make_result(cloud, centroid, segments, extras, passes);
+  result.parameters = parameters;
+  return result;
 }
 
 // A result of the records in canonical order (order[k] the k-th) told in the

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "observer/extraction_observer.h"
+#include "pipeline/parameters.h"
 
 namespace roofplanes {
 
@@ -35,6 +36,7 @@ struct Result {
   std::vector<int> labels;        // one per input point: its segment's number, 0 = none
   Point centroid;                 // the run works in coordinates centred here
   std::size_t passes = 0;         // passes started, the last one included
+  Parameters parameters;          // the constants the run used
 };
 
 }  // namespace roofplanes

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdio>
 #include <exception>
 #include <limits>
 #include <mutex>
@@ -41,12 +40,16 @@ void keep_shown(const BuildingInput& input, Result& result, const FoundBuilding&
 }
 
 void run_building(const std::vector<Point>& points, const FoundBuilding& found, const BuildingExtractor& extract,
-                  TileBuilding& building) {
+                  const std::vector<std::uint8_t>& ground, TileBuilding& building) {
   const BuildingInput input = building_input(points, found);
   building.points = input.points.size();
   building.roof_points = found.roof.size();
   try {
     Result result = extract(input);
+    std::vector<std::uint8_t> own_ground;
+    if (!ground.empty())
+      for (std::size_t i : found.input) own_ground.push_back(ground.at(i));
+    building.attributes = building_attributes(input, result, own_ground, found.outline);
     keep_shown(input, result, found, building);
   } catch (const std::exception& failure) {
     building.error = failure.what();
@@ -64,12 +67,13 @@ void run_building(const std::vector<Point>& points, const FoundBuilding& found, 
 
 std::vector<TileBuilding> extract_tile(const std::vector<Point>& points, const std::vector<FoundBuilding>& buildings,
                                        const BuildingExtractor& extract, int jobs,
-                                       const std::function<void(const TileProgress&)>& progress) {
+                                       const std::function<void(const TileProgress&)>& progress,
+                                       const std::vector<std::uint8_t>& ground) {
   std::vector<TileBuilding> done(buildings.size());
   for (std::size_t k = 0; k < buildings.size(); ++k) {
     char id[24];  // not "b" + std::to_string(...), which GCC 12 falsely warns about
     std::snprintf(id, sizeof id, "b%zu", k + 1);
-    done[k].id = id;
+    done[k].id = buildings[k].id.empty() ? std::string(id) : buildings[k].id;
   }
   // Largest first; ties in finder order, so the schedule is the same on every run.
   std::vector<std::size_t> order(buildings.size());
@@ -88,7 +92,7 @@ std::vector<TileBuilding> extract_tile(const std::vector<Point>& points, const s
                       [&](const tbb::blocked_range<std::size_t>& range) {
                         for (std::size_t n = range.begin(); n != range.end(); ++n) {
                           const std::size_t k = order[n];
-                          run_building(points, buildings[k], extract, done[k]);
+                          run_building(points, buildings[k], extract, ground, done[k]);
                           if (!progress) continue;
                           const std::lock_guard<std::mutex> lock(progress_mutex);
                           ++status.buildings_done;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "pipeline/building_input.h"
+#include "model/building_attributes.h"
 #include "pipeline/extraction_result.h"
 #include "tiles/find_buildings.h"
 
@@ -19,12 +20,13 @@ namespace roofplanes {
 // outputs show, so that a tile of many buildings needs no copy of every
 // building's input at the end.
 struct TileBuilding {
-  std::string id;     // "b<k>": k its place in the finder's order, 1-based
+  std::string id;     // the finder's id, or "b<k>": k its place in the finder's order, 1-based
   std::string error;  // what stopped its extraction; empty when it succeeded
   std::size_t points = 0, roof_points = 0;  // records and roof points of its whole input
   BuildingInput shown;                  // the records its segments name, in tile order
   std::vector<std::size_t> tile_index;  // of every record in shown: its index among the tile's points
   Result result;                        // indices into shown; labels one per record of shown
+  BuildingAttributes attributes;        // from its whole input and the result
 };
 
 // Runs one extraction; extract_roof_planes with the run's parameters, or a
@@ -41,10 +43,12 @@ struct TileProgress {
 // threads (0: one per core), largest input first so that no big building is
 // left to run alone at the end. Returns one TileBuilding per building in
 // finder order, alike for any jobs; a building whose extraction threw has its
-// error set and no result. progress, when given, is called after every
+// error set and no result. ground, one flag per point or empty, marks the
+// ground points the attributes take the ground height from. progress, when given, is called after every
 // building, one call at a time, from whichever thread finished it.
 std::vector<TileBuilding> extract_tile(const std::vector<Point>& points, const std::vector<FoundBuilding>& buildings,
                                        const BuildingExtractor& extract, int jobs = 0,
-                                       const std::function<void(const TileProgress&)>& progress = {});
+                                       const std::function<void(const TileProgress&)>& progress = {},
+                                       const std::vector<std::uint8_t>& ground = {});
 
 }  // namespace roofplanes

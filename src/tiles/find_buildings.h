@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "observer/extraction_observer.h"
+#include "model/building_attributes.h"
 #include "pipeline/building_input.h"
 
 namespace roofplanes {
@@ -22,9 +23,11 @@ struct BuildingFinderOptions {
 
 // One building of a tile. Indices are positions in the tile's points, ascending.
 struct FoundBuilding {
+  std::string id;                  // its id in the outputs; empty: "b<k>", k its place in the finder's order
   std::vector<std::size_t> roof;   // its cluster: its roof points
   std::vector<std::size_t> input;  // every point of the tile inside its box, its roof points included
   double min_x = 0.0, min_y = 0.0, max_x = 0.0, max_y = 0.0;  // the box, bounds included
+  std::vector<OutlinePolygon> outline;  // the footprint it came from; empty for a cluster
 };
 
 // Empty when the options can be used; otherwise one line naming the first that

@@ -53,7 +53,7 @@ TEST(tile_command, SampleTileGivesTwoBuildingsInEveryOutput) {
             std::string::npos) << run.out;
 
   // A narrow strip with one segment too small to draw, and the large roof with two faces.
-  EXPECT_EQ(segments_by_building("out/tile.city.json"), (std::map<std::string, int>{{"b1", 1}, {"b2", 2}}));
+  EXPECT_EQ(segments_by_building("out/tile.city.json"), (std::map<std::string, int>{{"sample_c-b1", 1}, {"sample_c-b2", 2}}));
   const std::string city = read_text("out/tile.city.json"), sequence = read_text("out/tile.city.jsonl");
   EXPECT_EQ(std::count(sequence.begin(), sequence.end(), '\n'), 3);  // the header and two features
   EXPECT_EQ(testing::cityjson_schema_errors({city, sequence.substr(0, sequence.find('\n'))}), "");

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numbers>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -118,7 +119,7 @@ TEST(write_building_cityjson, SchemaValidAndVerticesBackToTheMillimetre) {
   Result result;
   make_gable(input, result);
   std::ostringstream out;
-  EXPECT_EQ(write_building_cityjson(out, input, result, {.epsg = 25832}), 1u);
+  EXPECT_EQ(write_building_cityjson(out, input, result, {.epsg = 25832, .extent = std::nullopt}), 1u);
   const auto document = nlohmann::json::parse(out.str());
   EXPECT_EQ(document["metadata"]["referenceSystem"], "https://www.opengis.net/def/crs/EPSG/0/25832");
   const auto& object = document["CityObjects"]["b1"];
@@ -161,12 +162,29 @@ TEST(write_cityjson, ManyBuildingsAndTheTextSequenceHoldTheSameFaces) {
   EXPECT_THROW(write_cityjson(ignored, {buildings[0], buildings[0]}, transform), std::invalid_argument);
 
   const auto document = nlohmann::json::parse(document_text.str());
-  EXPECT_FALSE(document.contains("metadata"));  // no reference system asked for
+  EXPECT_FALSE(document["metadata"].contains("referenceSystem"));  // none asked for
+  // The extent: the smallest and largest decoded coordinate of every vertex.
+  std::vector<double> extent(6);
+  for (int k = 0; k < 3; ++k) {
+    extent[k] = std::numeric_limits<double>::infinity();
+    extent[k + 3] = -extent[k];
+  }
+  for (const auto& v : document["vertices"])
+    for (int k = 0; k < 3; ++k) {
+      const double value = v[k].get<double>() * document["transform"]["scale"][k].get<double>() +
+                           document["transform"]["translate"][k].get<double>();
+      extent[k] = std::min(extent[k], value);
+      extent[k + 3] = std::max(extent[k + 3], value);
+    }
+  ASSERT_EQ(document["metadata"]["geographicalExtent"].size(), 6u);
+  for (int k = 0; k < 6; ++k) EXPECT_DOUBLE_EQ(document["metadata"]["geographicalExtent"][k].get<double>(), extent[k]);
+  EXPECT_GT(extent[3] - extent[0], 30.0);  // both buildings
   std::vector<std::string> lines, to_validate{document_text.str()};
   std::istringstream sequence(sequence_text.str());
   for (std::string line; std::getline(sequence, line);) lines.push_back(line);
   ASSERT_EQ(lines.size(), 3u);
   const auto header = nlohmann::json::parse(lines[0]);
+  EXPECT_EQ(header["metadata"], document["metadata"]);
   EXPECT_EQ(header["type"], "CityJSON");
   EXPECT_EQ(header["transform"], document["transform"]);
   to_validate.push_back(lines[0]);
