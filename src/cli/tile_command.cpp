@@ -195,7 +195,8 @@ int run_tile(const TileOptions& options) {
   // building are a fact of the tile: said, and the empty outputs written.
   if (classes[static_cast<std::size_t>(options.roof_class)] == 0)
     return input_error(options.las + ": no point of the roof class " + std::to_string(options.roof_class) +
-                       " (--roof-class); classes present: " + class_counts(classes));
+                       " (--roof-class); classes present: " + class_counts(classes) +
+                       (note.empty() ? std::string() : "; " + note.substr(options.las.size() + 2)));
   ResultFiles files = options.files;
   files.epsg = chosen_epsg(options.files.epsg, system, options.las);
   std::vector<FoundBuilding> found;

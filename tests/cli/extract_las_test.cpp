@@ -52,8 +52,8 @@ TEST(extract_command, LasInputByItsSignatureRoofPointsByClass) {
 }
 
 // A header count below the records in the file: the counted records are
-// extracted, the others named on standard error, exit status 1; the same for
-// tile. Coordinates a scale makes infinite: refused, nothing written.
+// extracted, the others named on standard error, exit status 1; tile, left
+// with no roof point, refuses and names them too. Coordinates a scale makes infinite: refused, nothing written.
 TEST(extract_command, LasRecordsBeyondTheCountAndInfiniteCoordinates) {
   testing::ScratchDirectory scratch;
   std::string bytes = testing::read_text(ROOFPLANES_SOURCE_DIR "/tests/data/sample_c.las");
@@ -64,9 +64,12 @@ TEST(extract_command, LasRecordsBeyondTheCountAndInfiniteCoordinates) {
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.err, note);
   EXPECT_EQ(run.out.rfind("points read   0\n", 0), 0u) << run.out;
+  // tile finds no roof point among the counted records: refused, the records beyond named.
   run = run_roofplanes("tile zero.las -o out", scratch.path());
-  EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.err, note);
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.err, "roofplanes: zero.las: no point of the roof class 6 (--roof-class); classes present: none (no "
+                     "points); 14408 point records beyond the header's count of 0 were not read\n");
+  EXPECT_FALSE(std::filesystem::exists(scratch.path() / "out"));
   std::filesystem::remove_all(scratch.path() / "out");
 
   bytes = testing::read_text(ROOFPLANES_SOURCE_DIR "/tests/data/sample_c.las");

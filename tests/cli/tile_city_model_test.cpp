@@ -117,7 +117,7 @@ TEST(tile_city_model, RealTilesGiveTheirReferenceSystemIdsAndAttributes) {
 
 TEST(tile_city_model, SegmentNumbersAlikeInEveryOutput) {
   ScratchDirectory scratch;
-  const testing::ProgramResult run = run_roofplanes("tile '" + sample_tile + "' -o out", scratch.path());
+  const testing::ProgramResult run = run_roofplanes("tile '" + sample_tile + "' -o out --preset seed", scratch.path());
   ASSERT_EQ(run.status, 0) << run.err;
 
   // CityJSON: building id -> its surfaces' segment numbers and point counts.
@@ -199,7 +199,8 @@ TEST(tile_city_model, CommandLineOptionsAndErrors) {
   EXPECT_NE(run.out.find("LAS file"), std::string::npos) << run.out;
 
   // --crs overrides, --format chooses, -v and --print-parameters report every building.
-  run = run_roofplanes(tile + "-o out --crs EPSG:25832 --format cityjson -v --print-parameters", scratch.path());
+  run = run_roofplanes(tile + "-o out --crs EPSG:25832 --format cityjson -v --print-parameters --preset seed",
+                       scratch.path());
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.out.find("building sample_c-b2: points "), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("building sample_c-b1\nangle_resolution 3\n"), std::string::npos) << run.out;
