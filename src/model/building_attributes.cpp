@@ -1,5 +1,7 @@
 #include "model/building_attributes.h"
 
+#include "points/ring_contains.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -56,16 +58,6 @@ double angle_between(double a, double b) {
   return d > 180.0 ? 360.0 - d : d;
 }
 
-bool contains(const std::vector<Point>& ring, double x, double y) {
-  bool inside = false;
-  for (std::size_t i = 0, j = ring.size() - 1; i < ring.size(); j = i++) {
-    const Point& a = ring[i];
-    const Point& b = ring[j];
-    if ((a.y > y) != (b.y > y) && x < (b.x - a.x) * (y - a.y) / (b.y - a.y) + a.x) inside = !inside;
-  }
-  return inside;
-}
-
 double point_segment(const Point& p, const Point& a, const Point& b) {
   const double dx = b.x - a.x, dy = b.y - a.y, l2 = dx * dx + dy * dy;
   double t = l2 > 0.0 ? ((p.x - a.x) * dx + (p.y - a.y) * dy) / l2 : 0.0;
@@ -80,7 +72,7 @@ double outline_distance(const RoofFace& f, const RoofFace& g) {
     const RoofFace& a = pass == 0 ? f : g;
     const RoofFace& b = pass == 0 ? g : f;
     for (const Point& p : a.corners) {
-      if (contains(b.corners, p.x, p.y)) return 0.0;
+      if (ring_contains(b.corners, p.x, p.y)) return 0.0;
       for (std::size_t i = 0; i < b.corners.size(); ++i)
         best = std::min(best, point_segment(p, b.corners[i], b.corners[(i + 1) % b.corners.size()]));
     }
@@ -226,7 +218,7 @@ std::optional<double> model_rmse(const BuildingInput& input, const std::vector<R
     double best = std::numeric_limits<double>::infinity();
     for (std::size_t k = 0; k < faces.size(); ++k) {
       const Box& b = boxes[k];
-      if (p.x < b.x0 || p.x > b.x1 || p.y < b.y0 || p.y > b.y1 || !contains(faces[k].corners, p.x, p.y)) continue;
+      if (p.x < b.x0 || p.x > b.x1 || p.y < b.y0 || p.y > b.y1 || !ring_contains(faces[k].corners, p.x, p.y)) continue;
       const double dz = p.z - face_height(faces[k], p.x, p.y);
       if (std::fabs(dz) < std::fabs(best)) best = dz;
     }
@@ -298,9 +290,9 @@ double outline_volume(const std::vector<RoofFace>& faces, const std::vector<Outl
   const double cell = std::max(0.25, std::sqrt((x1 - x0) * (y1 - y0) / 1.0e6));
   const auto inside = [&outline](double x, double y) {
     for (const OutlinePolygon& polygon : outline) {
-      if (polygon.outer.size() < 3 || !contains(polygon.outer, x, y)) continue;
+      if (polygon.outer.size() < 3 || !ring_contains(polygon.outer, x, y)) continue;
       bool in_hole = false;
-      for (const std::vector<Point>& hole : polygon.holes) in_hole = in_hole || (hole.size() >= 3 && contains(hole, x, y));
+      for (const std::vector<Point>& hole : polygon.holes) in_hole = in_hole || (hole.size() >= 3 && ring_contains(hole, x, y));
       if (!in_hole) return true;
     }
     return false;
@@ -314,7 +306,7 @@ double outline_volume(const std::vector<RoofFace>& faces, const std::vector<Outl
       if (!inside(x, y)) continue;
       double height = -std::numeric_limits<double>::infinity(), nearest = std::numeric_limits<double>::infinity();
       for (const RoofFace& f : faces)
-        if (contains(f.corners, x, y)) height = std::max(height, face_height(f, x, y));
+        if (ring_contains(f.corners, x, y)) height = std::max(height, face_height(f, x, y));
       if (!std::isfinite(height))
         for (const RoofFace& f : faces) {
           double distance = std::numeric_limits<double>::infinity();

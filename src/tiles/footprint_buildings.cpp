@@ -1,5 +1,7 @@
 #include "tiles/footprint_buildings.h"
 
+#include "points/ring_contains.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -7,16 +9,6 @@
 
 namespace roofplanes {
 namespace {
-
-bool ring_contains(const std::vector<Point>& ring, double x, double y) {
-  bool inside = false;
-  for (std::size_t i = 0, j = ring.size() - 1; i < ring.size(); j = i++) {
-    const Point& a = ring[i];
-    const Point& b = ring[j];
-    if ((a.y > y) != (b.y > y) && x < (b.x - a.x) * (y - a.y) / (b.y - a.y) + a.x) inside = !inside;
-  }
-  return inside;
-}
 
 double ring_distance(const std::vector<Point>& ring, double x, double y) {
   double best = std::numeric_limits<double>::infinity();
