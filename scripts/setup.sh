@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 
 packages=(g++ cmake make libcgal-dev libgmp-dev libmpfr-dev libboost-dev libcli11-dev libeigen3-dev
           nlohmann-json3-dev libtbb-dev libgtest-dev libbenchmark-dev python3-jsonschema parallel
-          python3-matplotlib python3-numpy libgdal-dev)
+          libgdal-dev)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
