@@ -39,6 +39,13 @@ bool local_fit(const PointTriangulation& triangulation, Vertex_handle v, LocalFi
     rows.push_back({q.x() - p.x(), q.y() - p.y(), q.z() - p.z()});
   } while (++neighbour != done);
   if (rows.size() < 6) return false;
+  // The sums below in one order whatever neighbour the walk around v starts
+  // from: the same points give the same estimate to the last bit.
+  std::sort(rows.begin() + 1, rows.end(), [](const Row& a, const Row& b) {
+    if (a.x != b.x) return a.x < b.x;
+    if (a.y != b.y) return a.y < b.y;
+    return a.z < b.z;
+  });
 
   double m[3][3] = {{0, 0, 0}, {0, 0, 0}, {0, 0, 0}};
   double rhs[3] = {0, 0, 0};

@@ -167,6 +167,11 @@ TEST(faithful_run, FilesThatCannotBeWrittenAreReportedOnce) {
 TEST(faithful_run, FarRoofPointsAreRefusedOrSearchedInLittleMemory) {
   const std::string points = read_text(input / "Building_69.txt");
   const std::string roof = read_text(input / "roof.txt");
+  // Memory is counted above the program's resting footprint (its shared
+  // libraries, and in the sanitizer build the sanitizer's own), which is no
+  // part of the search.
+  testing::ScratchDirectory resting;
+  const long resting_kb = testing::run_roofplanes("--version", resting.path()).peak_rss_kb;
   // One roof point 10,000 km east of the building, and one at 1e200.
   for (const std::string far : {"10350000 5800000 36\n", "1e200 1e200 1e200\n"}) {
     SCOPED_TRACE(far);
@@ -179,7 +184,7 @@ TEST(faithful_run, FarRoofPointsAreRefusedOrSearchedInLittleMemory) {
     EXPECT_NE(run.program.err.find("at most 10000000 distance levels\n"), std::string::npos);
     EXPECT_EQ(std::count(run.program.err.begin(), run.program.err.end(), '\n'), 1);
     EXPECT_EQ(run.files, (std::map<fs::path, std::string>{{"execution_log.txt", ""}}));
-    EXPECT_LT(run.program.peak_rss_kb, 100 * 1024);
+    EXPECT_LT(run.program.peak_rss_kb - resting_kb, 100 * 1024);
   }
 
   // An intensity column read as coordinates: x, y, z, i, x, ... puts
@@ -196,7 +201,7 @@ TEST(faithful_run, FarRoofPointsAreRefusedOrSearchedInLittleMemory) {
   const std::string& log = run.files.at("execution_log.txt");
   EXPECT_GT(std::stod(log.substr(log.find("\ns_levels ") + 10)), 1e6);
   EXPECT_NE(run.program.out.find("Refining Segments\n"), std::string::npos);
-  EXPECT_LT(run.program.peak_rss_kb, 100 * 1024);
+  EXPECT_LT(run.program.peak_rss_kb - resting_kb, 100 * 1024);
 }
 
 }  // namespace
