@@ -56,23 +56,51 @@ std::vector<PlaneCandidate> hough_peaks(const PointTriangulation& triangulation,
   const std::size_t levels =
       static_cast<std::size_t>(std::ceil(2.0 * (reach + distance_resolution) / distance_resolution));
   const HoughDistanceLevels grid{min_s, distance_resolution, std::max<std::size_t>(levels, 1)};
-  std::vector<std::uint32_t> votes(directions.size() * grid.count, 0);
-  for (std::size_t d = 0; d < directions.size(); ++d) {
-    std::uint32_t* const row = votes.data() + d * grid.count;
-    const Direction n = directions[d];
-    for (std::size_t p = 0; p < x.size(); ++p) ++row[hough_s_level(n.nx * x[p] + n.ny * y[p] + n.nz * z[p], grid)];
-  }
-
-  // The best cells, most votes first. A cell with fewer than three votes holds
-  // no plane, and one with less than a quarter of the best cell's votes is no
-  // rival for this pass: a later pass finds it when it leads.
-  const std::uint32_t best = *std::max_element(votes.begin(), votes.end());
-  const std::uint32_t floor = std::max<std::uint32_t>(3, best / 4);
+  // The cells that hold at least floor votes, in direction then level order,
+  // and the best cell's votes. A grid that fits the budget is counted whole;
+  // a larger one (roof points far apart for the distance cell) row by row from
+  // each direction's sorted levels, which gives the same cells in the same
+  // order without the grid.
+  constexpr std::size_t kDenseCells = std::size_t{1} << 24;  // 64 MB of counts
   std::vector<Cell> cells;
-  for (std::size_t i = 0; i < votes.size(); ++i)
-    if (votes[i] >= floor)
-      cells.push_back(
-          {votes[i], static_cast<std::uint32_t>(i / grid.count), static_cast<std::uint32_t>(i % grid.count)});
+  std::uint32_t best = 0;
+  if (directions.size() * grid.count <= kDenseCells) {
+    std::vector<std::uint32_t> votes(directions.size() * grid.count, 0);
+    for (std::size_t d = 0; d < directions.size(); ++d) {
+      std::uint32_t* const row = votes.data() + d * grid.count;
+      const Direction n = directions[d];
+      for (std::size_t p = 0; p < x.size(); ++p) ++row[hough_s_level(n.nx * x[p] + n.ny * y[p] + n.nz * z[p], grid)];
+    }
+    // A cell with fewer than three votes holds no plane, and one with less
+    // than a quarter of the best cell's votes is no rival for this pass: a
+    // later pass finds it when it leads.
+    best = *std::max_element(votes.begin(), votes.end());
+    const std::uint32_t floor = std::max<std::uint32_t>(3, best / 4);
+    for (std::size_t i = 0; i < votes.size(); ++i)
+      if (votes[i] >= floor)
+        cells.push_back(
+            {votes[i], static_cast<std::uint32_t>(i / grid.count), static_cast<std::uint32_t>(i % grid.count)});
+  } else {
+    std::vector<std::int32_t> row(x.size());
+    const auto each_cell = [&](const auto& visit) {
+      for (std::size_t d = 0; d < directions.size(); ++d) {
+        const Direction n = directions[d];
+        for (std::size_t p = 0; p < x.size(); ++p) row[p] = hough_s_level(n.nx * x[p] + n.ny * y[p] + n.nz * z[p], grid);
+        std::sort(row.begin(), row.end());
+        for (std::size_t i = 0; i < row.size();) {
+          std::size_t j = i;
+          while (j < row.size() && row[j] == row[i]) ++j;
+          visit(static_cast<std::uint32_t>(j - i), static_cast<std::uint32_t>(d), static_cast<std::uint32_t>(row[i]));
+          i = j;
+        }
+      }
+    };
+    each_cell([&](std::uint32_t votes, std::uint32_t, std::uint32_t) { best = std::max(best, votes); });
+    const std::uint32_t floor = std::max<std::uint32_t>(3, best / 4);
+    each_cell([&](std::uint32_t votes, std::uint32_t direction, std::uint32_t level) {
+      if (votes >= floor) cells.push_back({votes, direction, level});
+    });
+  }
   const auto better = [](const Cell& a, const Cell& b) {
     if (a.votes != b.votes) return a.votes > b.votes;
     if (a.direction != b.direction) return a.direction < b.direction;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 namespace roofplanes {
@@ -102,10 +103,22 @@ ScanQuality estimate_scan_quality(const PointTriangulation& triangulation) {
   // (wa, wb, wc) the barycentric coordinates of d in a, b, c.
   std::vector<double> residuals;
   for (auto e = triangulation.finite_edges_begin(); e != triangulation.finite_edges_end(); ++e) {
-    const Face_handle f = e->first;
-    const int i = e->second;
-    const Face_handle g = f->neighbor(i);
+    Face_handle f = e->first;
+    int i = e->second;
+    Face_handle g = f->neighbor(i);
     if (triangulation.is_infinite(f) || triangulation.is_infinite(g)) continue;
+    // Which of the edge's two faces the iterator names depends on where the
+    // faces lie in memory; the point predicted is the one of smaller x, y, so
+    // the same points give the same residual in any run.
+    {
+      const Point3& own = f->vertex(i)->point();
+      const Point3& other = g->vertex(g->index(f))->point();
+      if (std::make_pair(other.x(), other.y()) > std::make_pair(own.x(), own.y())) {
+        const int j = g->index(f);
+        std::swap(f, g);
+        i = j;
+      }
+    }
     const Vertex_handle a = f->vertex(PointTriangulation::cw(i)), b = f->vertex(PointTriangulation::ccw(i)),
                         c = f->vertex(i), d = g->vertex(g->index(f));
     if (!a->info().is_roof() || !b->info().is_roof() || !c->info().is_roof() || !d->info().is_roof()) continue;

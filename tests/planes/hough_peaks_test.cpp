@@ -52,4 +52,19 @@ TEST(hough_peaks, FewerVotersFindTheSamePlaneAndOnlyFreeRoofPointsCount) {
   EXPECT_EQ(rest[0].votes, 144u);
 }
 
+// One roof point 40 km away: a grid of every direction and distance level
+// would need gigabytes, so the cells are counted from each direction's sorted
+// levels instead; the same planes and counts come out.
+TEST(hough_peaks, AFarRoofPointNeedsNoWholeGrid) {
+  auto points = face_and_patch();
+  points.push_back({40000.0, 0.0, 100.0});
+  const PointTriangulation roof = roof_of(points);
+  const std::vector<PlaneCandidate> peaks = hough_peaks(roof, 2.0, 0.3, 2, 0);
+  ASSERT_EQ(peaks.size(), 2u);
+  EXPECT_LT(degrees_between(peaks[0], -0.5, 0.0, 1.0), 2.0);
+  EXPECT_GT(peaks[0].votes, 144u);
+  EXPECT_LT(degrees_between(peaks[1], 0.0, 0.0, 1.0), 2.0);
+  EXPECT_EQ(peaks[1].votes, 144u);
+}
+
 }  // namespace
