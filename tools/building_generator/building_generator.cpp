@@ -570,6 +570,177 @@ struct Frame {
   double y(double u, double v) const { return sin_r * u + cos_r * v; }
 };
 
+// The outline of the union of the bodies' rectangles in the building frame: the cells between
+// the rectangles' grid lines are inside or outside, the edges between an inside and an outside
+// cell are chained into rings with the inside on their left (outer rings counterclockwise,
+// holes clockwise), and corners between collinear edges are dropped. Where two rings touch at a
+// corner the walk turns left, keeping them apart.
+std::vector<std::vector<std::array<double, 2>>> union_outline(const std::vector<Body>& bodies) {
+  std::vector<double> us, vs;
+  for (const Body& body : bodies) {
+    us.insert(us.end(), {body.rect.u0, body.rect.u1});
+    vs.insert(vs.end(), {body.rect.v0, body.rect.v1});
+  }
+  std::sort(us.begin(), us.end());
+  us.erase(std::unique(us.begin(), us.end()), us.end());
+  std::sort(vs.begin(), vs.end());
+  vs.erase(std::unique(vs.begin(), vs.end()), vs.end());
+  const int nu = static_cast<int>(us.size()) - 1, nv = static_cast<int>(vs.size()) - 1;
+  const auto inside = [&](int i, int j) {
+    if (i < 0 || j < 0 || i >= nu || j >= nv) return false;
+    const double u = 0.5 * (us[static_cast<std::size_t>(i)] + us[static_cast<std::size_t>(i) + 1]);
+    const double v = 0.5 * (vs[static_cast<std::size_t>(j)] + vs[static_cast<std::size_t>(j) + 1]);
+    return std::any_of(bodies.begin(), bodies.end(), [&](const Body& b) { return b.rect.contains(u, v); });
+  };
+  // Directed boundary edges between grid corners (i, j).
+  struct Edge {
+    int i0, j0, i1, j1;
+    bool used = false;
+  };
+  std::vector<Edge> edges;
+  for (int i = 0; i < nu; ++i) {
+    for (int j = 0; j < nv; ++j) {
+      if (!inside(i, j)) continue;
+      if (!inside(i, j - 1)) edges.push_back({i, j, i + 1, j});
+      if (!inside(i + 1, j)) edges.push_back({i + 1, j, i + 1, j + 1});
+      if (!inside(i, j + 1)) edges.push_back({i + 1, j + 1, i, j + 1});
+      if (!inside(i - 1, j)) edges.push_back({i, j + 1, i, j});
+    }
+  }
+  std::vector<std::vector<std::array<double, 2>>> rings;
+  for (std::size_t first = 0; first < edges.size(); ++first) {
+    if (edges[first].used) continue;
+    std::vector<std::array<int, 2>> corners;
+    std::size_t at = first;
+    while (!edges[at].used) {
+      Edge& e = edges[at];
+      e.used = true;
+      corners.push_back({e.i0, e.j0});
+      // The next edge leaves where this one ends: the leftmost turn among the unused ones.
+      const int du = e.i1 - e.i0, dv = e.j1 - e.j0;
+      std::size_t next = at;
+      int best = -2;
+      for (std::size_t k = 0; k < edges.size(); ++k) {
+        const Edge& f = edges[k];
+        if (f.used && k != first) continue;
+        if (f.i0 != e.i1 || f.j0 != e.j1) continue;
+        const int fu = f.i1 - f.i0, fv = f.j1 - f.j0;
+        // Edges are axis-parallel: the cross product of their directions' signs is 1 for a left
+        // turn, 0 straight on, -1 for a right turn.
+        const auto sign = [](int value) { return (value > 0) - (value < 0); };
+        const int turn = sign(du) * sign(fv) - sign(dv) * sign(fu);
+        if (turn > best) {
+          best = turn;
+          next = k;
+        }
+      }
+      if (next == at) break;  // cannot happen on a closed boundary
+      at = next;
+    }
+    // Drop corners between collinear edges.
+    std::vector<std::array<double, 2>> ring;
+    const std::size_t n = corners.size();
+    for (std::size_t k = 0; k < n; ++k) {
+      const auto& a = corners[(k + n - 1) % n];
+      const auto& b = corners[k];
+      const auto& c = corners[(k + 1) % n];
+      const bool straight = (a[0] == b[0] && b[0] == c[0]) || (a[1] == b[1] && b[1] == c[1]);
+      if (!straight) ring.push_back({us[static_cast<std::size_t>(b[0])], vs[static_cast<std::size_t>(b[1])]});
+    }
+    rings.push_back(ring);
+  }
+  return rings;
+}
+
+// A line where two true faces meet, in the building frame: heights above the ground level.
+struct LocalEdge {
+  double u0, v0, z0, u1, v1, z1;
+  int p, q;
+  bool valley;
+};
+
+// Every run along the crossing line of two non-parallel planes on which one side of the line
+// carries the one plane and the other side the other: the line is sampled at 4,000 steps across
+// the outline's box, each side looked at a micrometre off the line, and each run's
+// ends are found by bisection to about that.
+std::vector<LocalEdge> meeting_lines(const RoofModel& m) {
+  std::vector<LocalEdge> found;
+  const Rect box = outline_box(m);
+  const double diagonal = std::hypot(box.u1 - box.u0, box.v1 - box.v0);
+  constexpr double kSide = 1e-6;
+  constexpr int kSteps = 4000;
+  for (std::size_t p = 0; p < m.planes.size(); ++p) {
+    for (std::size_t q = p + 1; q < m.planes.size(); ++q) {
+      const LocalPlane& a = m.planes[p];
+      const LocalPlane& b = m.planes[q];
+      const double du = a.a - b.a, dv = a.b - b.b, dc = a.c - b.c;
+      const double length = std::hypot(du, dv);
+      if (length < 1e-12) continue;  // parallel: they meet nowhere, or are one plane
+      const double nu = du / length, nv = dv / length;          // unit normal of the line in u, v
+      const double pu = -dc / length * nu, pv = -dc / length * nv;  // its point nearest the origin
+      const double tu = -nv, tv = nu;                            // its direction
+      double t_lo = 0.0, t_hi = 0.0;
+      const double corner_u[4] = {box.u0, box.u1, box.u0, box.u1};
+      const double corner_v[4] = {box.v0, box.v0, box.v1, box.v1};
+      for (int k = 0; k < 4; ++k) {
+        const double t = (corner_u[k] - pu) * tu + (corner_v[k] - pv) * tv;
+        t_lo = k == 0 ? t : std::min(t_lo, t);
+        t_hi = k == 0 ? t : std::max(t_hi, t);
+      }
+      // Whether the planes meet as faces at parameter t, and whether as a valley.
+      const auto meets = [&](double t, bool& valley) {
+        const double u = pu + t * tu, v = pv + t * tv;
+        double h_plus = 0.0, h_minus = 0.0;
+        int f_plus = -1, f_minus = -1;
+        if (!roof_height(m, u + kSide * nu, v + kSide * nv, h_plus, f_plus)) return false;
+        if (!roof_height(m, u - kSide * nu, v - kSide * nv, h_minus, f_minus)) return false;
+        const int ip = static_cast<int>(p), iq = static_cast<int>(q);
+        if (!((f_plus == ip && f_minus == iq) || (f_plus == iq && f_minus == ip))) return false;
+        // Where the roof on one side is the higher of the two planes, they meet in a valley.
+        const LocalPlane& side = m.planes[static_cast<std::size_t>(f_plus)];
+        const LocalPlane& other = m.planes[static_cast<std::size_t>(f_plus == ip ? iq : ip)];
+        const double su = u + kSide * nu, sv = v + kSide * nv;
+        valley = side.a * su + side.b * sv + side.c > other.a * su + other.b * sv + other.c;
+        return true;
+      };
+      const auto boundary = [&](double inside_t, double outside_t) {
+        bool unused = false;
+        for (int k = 0; k < 60; ++k) {
+          const double mid = 0.5 * (inside_t + outside_t);
+          (meets(mid, unused) ? inside_t : outside_t) = mid;
+        }
+        return inside_t;
+      };
+      const double step = (t_hi - t_lo) / kSteps;
+      if (!(step > 0.0) || !(diagonal > 0.0)) continue;
+      bool in_run = false, valley = false;
+      double run_start = 0.0;
+      for (int k = 0; k <= kSteps + 1; ++k) {
+        const double t = t_lo + step * k;
+        bool here_valley = false;
+        const bool here = k <= kSteps && meets(t, here_valley);
+        if (here && !in_run) {
+          run_start = k == 0 ? t : boundary(t, t - step);
+          valley = here_valley;
+          in_run = true;
+        } else if (!here && in_run) {
+          const double run_end = boundary(t - step, t);
+          in_run = false;
+          const auto height = [&](double u, double v) { return a.a * u + a.b * v + a.c; };
+          const double u0 = pu + run_start * tu, v0 = pv + run_start * tv;
+          const double u1 = pu + run_end * tu, v1 = pv + run_end * tv;
+          // Opposite faces of a pyramid touch at the apex only: a run as short as the look to
+          // either side is such a point, no edge.
+          if (run_end - run_start > 10.0 * kSide)
+            found.push_back({u0, v0, height(u0, v0), u1, v1, height(u1, v1), static_cast<int>(p),
+                             static_cast<int>(q), valley});
+        }
+      }
+    }
+  }
+  return found;
+}
+
 // Records in file order, (x, y) in millimetres from the origin and z in millimetres, with the
 // roof face each one was taken from (-1: ground, wall, tree or a repeated return).
 struct Records {
@@ -799,6 +970,20 @@ Building generate_building(const BuildingOptions& options) {
     plane.b = p.a * frame.sin_r + p.b * frame.cos_r;
     plane.c = p.c + kGroundLevel - plane.a * origin_x - plane.b * origin_y;
     building.planes.push_back(plane);
+  }
+
+  const auto file_x = [&](double u, double v) { return origin_x + frame.x(u, v); };
+  const auto file_y = [&](double u, double v) { return origin_y + frame.y(u, v); };
+  for (const auto& local_ring : union_outline(model.bodies)) {
+    Ring ring;
+    for (const auto& corner : local_ring) ring.push_back({file_x(corner[0], corner[1]), file_y(corner[0], corner[1])});
+    building.footprint.push_back(ring);
+  }
+  for (const LocalEdge& e : meeting_lines(model)) {
+    building.edges.push_back({{file_x(e.u0, e.v0), file_y(e.u0, e.v0), kGroundLevel + e.z0},
+                              {file_x(e.u1, e.v1), file_y(e.u1, e.v1), kGroundLevel + e.z1},
+                              {e.p, e.q},
+                              e.valley});
   }
 
   // The scanned patch, in the building frame: the outline's box, widened by the margin when

@@ -84,6 +84,18 @@ struct TruePlane {
   double a = 0.0, b = 0.0, c = 0.0;
 };
 
+// A ring of x, y corners in the file's coordinates, not closed.
+using Ring = std::vector<std::array<double, 2>>;
+
+// Where two true roof faces meet: a ridge, a hip, a valley, or the kink between a mansard's
+// steep and shallow faces; a step between faces (a wall between them) is none. In the file's
+// coordinates, z on both faces' planes.
+struct TrueEdge {
+  std::array<double, 3> start{}, end{};
+  std::array<int, 2> faces{};  // indices into Building::planes
+  bool valley = false;         // concave: the roof is the higher of the two planes beside it
+};
+
 struct Building {
   // Records in file order, coordinates already rounded to millimetres as written.
   std::vector<std::array<double, 3>> records;
@@ -99,6 +111,11 @@ struct Building {
   // For each distinct (x, y) position: index into planes, or -1 for a point that is not a roof
   // point. Decided by the first record at that (x, y), the one whose point a reader keeps.
   std::vector<int> plane_of_position;
+  // The true footprint: the roof's outline seen from above, on which the walls stand (the eaves
+  // line). Outer rings counterclockwise, holes clockwise, no two consecutive edges collinear.
+  std::vector<Ring> footprint;
+  // Every line where two true faces meet, each run along one pair of planes one segment.
+  std::vector<TrueEdge> edges;
 };
 
 // The scan of one building as the options describe it.
