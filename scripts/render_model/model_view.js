@@ -68,9 +68,18 @@ function niceLength(metres) {
 window.drawModel = (model, view) => {
   // Local coordinates about the building's centre: national-grid values
   // lose centimetres in the GPU's 32-bit floats.
-  const all = model.surfaces.flatMap((s) => s.rings.flat());
-  const lo = [0, 1, 2].map((k) => Math.min(...all.map((p) => p[k])));
-  const hi = [0, 1, 2].map((k) => Math.max(...all.map((p) => p[k])));
+  const lo = [Infinity, Infinity, Infinity];
+  const hi = [-Infinity, -Infinity, -Infinity];
+  for (const surface of model.surfaces) {
+    for (const ring of surface.rings) {
+      for (const p of ring) {
+        for (let k = 0; k < 3; k++) {
+          lo[k] = Math.min(lo[k], p[k]);
+          hi[k] = Math.max(hi[k], p[k]);
+        }
+      }
+    }
+  }
   const origin = [(lo[0] + hi[0]) / 2, (lo[1] + hi[1]) / 2, lo[2]];
   const local = (p) => new THREE.Vector3(p[0] - origin[0], p[1] - origin[1], p[2] - origin[2]);
 
