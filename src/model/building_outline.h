@@ -1,0 +1,37 @@
+#pragma once
+
+// The outline of a building derived from its roof points: where the roof
+// ends, at the scan's spacing, then simplified and squared.
+
+#include <vector>
+
+#include "model/building_attributes.h"
+#include "model/roof_triangulation.h"
+
+namespace roofplanes {
+
+// The outline of the roof points of triangulation (local x, y): the largest
+// piece of their regularised alpha shape with squared radius
+// (alpha_radius · spacing)², its holes of at least min_hole_area kept. Each
+// ring is then simplified (no point of the boundary farther than tolerance
+// from it, topology kept) and squared (see square_ring). Outer ring
+// counterclockwise, holes clockwise, not closed. Empty when the points have
+// no area.
+struct OutlineOptions {
+  double alpha_radius = 2.5;   // in spacings
+  double tolerance = 1.5;      // in spacings
+  double min_hole_area = 10.0; // m²
+  double square_angle = 10.0;  // degrees
+};
+std::vector<OutlinePolygon> roof_outline(RoofTriangulation& triangulation, const OutlineOptions& options = {});
+
+// A ring with its edges within max_angle degrees of the ring's main direction
+// (or of its perpendicular) turned onto it about their midpoints, consecutive
+// edges made one where they then lie within tolerance of one line, and the
+// corners moved to where consecutive edges' lines cross. The main direction
+// is the length-weighted mean of the edges' directions modulo 90° near its
+// mode. Returns the ring unchanged when the squared one would not be simple
+// or would change the area by more than a tenth.
+std::vector<Point> square_ring(const std::vector<Point>& ring, double tolerance, double max_angle);
+
+}  // namespace roofplanes

@@ -1,0 +1,121 @@
+// The LoD2.2 solids of generated and real buildings: closed, valid and true
+// to the faces they come from.
+
+#include "model/building_model.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "building_cases.h"
+#include "io/las_reader.h"
+#include "io/point_file.h"
+#include "io/roof_list.h"
+#include "model/shell_validity.h"
+#include "roofplanes.h"
+#include "support/generated_input.h"
+#include "support/shell_checks.h"
+#include "tiles/find_buildings.h"
+
+namespace {
+
+using namespace roofplanes;
+using roofplanes::testing::unpaired_edges;
+using roofplanes::testing::worst_roof_distance;
+using roofplanes::testing::xy_area;
+
+ModelGrid grid_of(const BuildingInput& input) {
+  ModelGrid grid;
+  grid.translate = input.points.front();
+  for (const Point& p : input.points) {
+    grid.translate.x = std::min(grid.translate.x, p.x);
+    grid.translate.y = std::min(grid.translate.y, p.y);
+    grid.translate.z = std::min(grid.translate.z, p.z);
+  }
+  return grid;
+}
+
+// Everything the solid of one building must satisfy, checked without the
+// model's own validity check where a second way exists.
+void expect_valid_solid(const BuildingInput& input, const Result& result, const BuildingModel& model,
+                        const ModelGrid& grid) {
+  ASSERT_EQ(model.problem, "");
+  ASSERT_FALSE(model.lod22.surfaces.empty());
+  EXPECT_EQ(unpaired_edges(model.lod22), "");
+  EXPECT_EQ(shell_problem(model.lod22, grid), "");
+  EXPECT_LE(worst_roof_distance(model.lod22, result, grid), 0.001);
+  // Roofs cover the ground exactly: no gap, no overlap.
+  const double ground = xy_area(model.lod22, SurfaceKind::ground, grid);
+  EXPECT_NEAR(xy_area(model.lod22, SurfaceKind::roof, grid), ground, 1e-6 * ground + 1e-4);
+  EXPECT_GT(shell_volume(model.lod22, grid), 0.0);
+  EXPECT_EQ(unpaired_edges(model.lod12), "");
+  EXPECT_EQ(shell_problem(model.lod12, grid), "");
+  (void)input;
+}
+
+TEST(building_model, SolidsOfGeneratedBuildingsAreValid) {
+  std::vector<roof_suite::BuildingCase> cases;
+  ASSERT_TRUE(roof_suite::named_cases("all", cases));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto building = building_generator::generate_building(c.options);
+    const BuildingInput input = roofplanes::testing::input_of(building);
+    const Result result = extract_roof_planes(input, auto_parameters(input));
+    ModelOptions options;
+    options.grid = grid_of(input);
+    const BuildingModel model = building_model(input, result, options);
+    expect_valid_solid(input, result, model, options.grid);
+  }
+}
+
+// Every building of the shipped real scans and the sample building, as the
+// commands give them to the model: the tile's clusters with the ground class
+// as ground points, the sample with its roof list.
+TEST(building_model, SolidsOfShippedBuildingsAreValid) {
+  const std::string real = ROOFPLANES_SOURCE_DIR "/../shared/real/";
+  std::vector<std::string> files{ROOFPLANES_SOURCE_DIR "/tests/data/sample_c.las"};
+  for (const char* crop : {"test_data_77050_627755_LA93_IGN69.las", "test_data_77055_627760_LA93_IGN69.las"})
+    if (std::filesystem::exists(real + crop)) files.push_back(real + crop);
+  std::size_t solids = 0;
+  for (const std::string& file : files) {
+    const LasCloud las = read_las(file);
+    std::vector<Point> points;
+    std::vector<std::uint8_t> roof, ground;
+    for (const LasPoint& p : las.points) {
+      points.push_back({p.x, p.y, p.z});
+      roof.push_back(p.classification == 6 ? 1 : 0);
+      ground.push_back(p.classification == 2 ? 1 : 0);
+    }
+    for (const FoundBuilding& found : find_buildings(points, roof)) {
+      SCOPED_TRACE(file + " " + found.id);
+      const BuildingInput input = building_input(points, found);
+      const Result result = extract_roof_planes(input, auto_parameters(input));
+      if (result.segments.empty()) continue;  // a facade strip: no face, nothing to model
+      ModelOptions options;
+      options.grid = grid_of(input);
+      for (std::size_t i : found.input) options.ground.push_back(ground[i]);
+      const BuildingModel model = building_model(input, result, options);
+      EXPECT_EQ(model.ground_source, GroundSource::ground_points);
+      expect_valid_solid(input, result, model, options.grid);
+      ++solids;
+    }
+  }
+  {
+    SCOPED_TRACE("sample building");
+    const PointFile file = read_point_file(ROOFPLANES_SOURCE_DIR "/Testdaten_Tolvar/69/Building_69.txt");
+    const RoofList list = read_roof_list(ROOFPLANES_SOURCE_DIR "/Testdaten_Tolvar/69/roof.txt");
+    BuildingInput input{file.points, {}};
+    std::vector<std::size_t> unknown;
+    input.roof = roof_flags_from_positions(input.points, list.positions, unknown);
+    const Result result = extract_roof_planes(input, auto_parameters(input));
+    ModelOptions options;
+    options.grid = grid_of(input);
+    const BuildingModel model = building_model(input, result, options);
+    expect_valid_solid(input, result, model, options.grid);
+    ++solids;
+  }
+  EXPECT_GE(solids, 2u);
+}
+
+}  // namespace
