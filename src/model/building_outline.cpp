@@ -116,7 +116,14 @@ struct Line {
   Point p;    // a point on it
   Point d;    // unit direction
   Point end;  // the ring's corner at the end of the last edge it holds
+  double length = 0.0;  // of the ring's edges it holds
 };
+
+// Share of a boundary stretch's points inside the line fitted to it.
+constexpr double kOuterShare = 0.8;
+// Edges off the main direction shorter than this many tolerances, between
+// edges that cross clearly, are corners cut by the simplification.
+constexpr double kCornerCut = 5.0;
 
 Point foot(const Line& l, const Point& q) {
   const double t = (q.x - l.p.x) * l.d.x + (q.y - l.p.y) * l.d.y;
@@ -133,8 +140,12 @@ bool crossing(const Line& l, const Line& m, Point& at) {
 
 }  // namespace
 
-std::vector<Point> square_ring(const std::vector<Point>& ring, double tolerance, double max_angle) {
+std::vector<Point> square_ring(const std::vector<Point>& ring, const std::vector<Point>& boundary, double tolerance,
+                              double max_angle) {
   const std::size_t n = ring.size();
+  // Where each corner of the ring lies on the boundary it was simplified from.
+  std::map<std::pair<double, double>, std::size_t> on_boundary;
+  for (std::size_t k = 0; k < boundary.size(); ++k) on_boundary.try_emplace({boundary[k].x, boundary[k].y}, k);
   if (n < 4) return ring;
   // Main direction: length-weighted histogram of directions modulo 90° in
   // 1° bins, then the weighted mean of the edges within 5° of its mode.
@@ -173,7 +184,22 @@ std::vector<Point> square_ring(const std::vector<Point>& ring, double tolerance,
     double rel = std::remainder(dir - main_dir, std::numbers::pi / 2.0);
     double use = dir;
     if (std::abs(rel) * 180.0 / std::numbers::pi <= max_angle) use = dir - rel;
-    const Line line{mid, Point{std::cos(use), std::sin(use), 0.0}, b};
+    Line line{mid, Point{std::cos(use), std::sin(use), 0.0}, b, length[i]};
+    // Moved out to the outer part of the boundary it stands for: the roof's
+    // points end inside its true edge.
+    const auto from = on_boundary.find({a.x, a.y});
+    const auto to = on_boundary.find({b.x, b.y});
+    if (from != on_boundary.end() && to != on_boundary.end()) {
+      std::vector<double> offsets;
+      for (std::size_t k = from->second;; k = (k + 1) % boundary.size()) {
+        const Point& q = boundary[k];
+        offsets.push_back((q.x - mid.x) * line.d.y - (q.y - mid.y) * line.d.x);
+        if (k == to->second) break;
+      }
+      std::sort(offsets.begin(), offsets.end());
+      const double out = offsets[static_cast<std::size_t>(kOuterShare * static_cast<double>(offsets.size() - 1))];
+      line.p = Point{mid.x + out * line.d.y, mid.y - out * line.d.x, 0.0};
+    }
     // An edge on the same line as the one before joins it.
     if (!lines.empty()) {
       const Line& last = lines.back();
@@ -181,6 +207,7 @@ std::vector<Point> square_ring(const std::vector<Point>& ring, double tolerance,
       const double offset = std::abs((mid.x - last.p.x) * last.d.y - (mid.y - last.p.y) * last.d.x);
       if (std::abs(cross) < 1e-9 && last.d.x * line.d.x + last.d.y * line.d.y > 0.0 && offset <= tolerance) {
         lines.back().end = b;
+        lines.back().length += line.length;
         continue;
       }
     }
@@ -196,6 +223,23 @@ std::vector<Point> square_ring(const std::vector<Point>& ring, double tolerance,
       lines.pop_back();
     else
       break;
+  }
+  // A short edge that does not follow the main direction cuts a corner:
+  // without it, its neighbours meet in the corner.
+  for (bool dropped = true; dropped && lines.size() > 3;) {
+    dropped = false;
+    std::size_t shortest = lines.size();
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      const Line& prev = lines[(i + lines.size() - 1) % lines.size()];
+      const Line& next = lines[(i + 1) % lines.size()];
+      const double cross = prev.d.x * next.d.y - prev.d.y * next.d.x;
+      if (lines[i].length >= kCornerCut * tolerance || std::abs(cross) < 0.5) continue;
+      if (shortest == lines.size() || lines[i].length < lines[shortest].length) shortest = i;
+    }
+    if (shortest < lines.size()) {
+      lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(shortest));
+      dropped = true;
+    }
   }
   if (lines.size() < 3) return ring;
   std::vector<Point> squared;
@@ -236,7 +280,7 @@ std::vector<OutlinePolygon> roof_outline(RoofTriangulation& triangulation, const
   const double tolerance = options.tolerance * spacing;
   OutlinePolygon polygon;
   const Polygon outer_polygon = to_polygon(outers[largest]);
-  polygon.outer = square_ring(simplify_ring(outers[largest], tolerance), tolerance, options.square_angle);
+  polygon.outer = square_ring(simplify_ring(outers[largest], tolerance), outers[largest], tolerance, options.square_angle);
   const Polygon squared_outer = to_polygon(polygon.outer);
   for (const auto& h : holes) {
     if (-signed_area(h) < options.min_hole_area) continue;

@@ -14,24 +14,28 @@ namespace roofplanes {
 // piece of their regularised alpha shape with squared radius
 // (alpha_radius · spacing)², its holes of at least min_hole_area kept. Each
 // ring is then simplified (no point of the boundary farther than tolerance
-// from it, topology kept) and squared (see square_ring). Outer ring
+// from it, topology kept) and squared against it (see square_ring). Outer ring
 // counterclockwise, holes clockwise, not closed. Empty when the points have
 // no area.
 struct OutlineOptions {
   double alpha_radius = 2.5;   // in spacings
-  double tolerance = 1.5;      // in spacings
+  double tolerance = 1.0;      // in spacings
   double min_hole_area = 10.0; // m²
   double square_angle = 10.0;  // degrees
 };
 std::vector<OutlinePolygon> roof_outline(RoofTriangulation& triangulation, const OutlineOptions& options = {});
 
-// A ring with its edges within max_angle degrees of the ring's main direction
-// (or of its perpendicular) turned onto it about their midpoints, consecutive
-// edges made one where they then lie within tolerance of one line, and the
-// corners moved to where consecutive edges' lines cross. The main direction
-// is the length-weighted mean of the edges' directions modulo 90° near its
-// mode. Returns the ring unchanged when the squared one would not be simple
-// or would change the area by more than a tenth.
-std::vector<Point> square_ring(const std::vector<Point>& ring, double tolerance, double max_angle);
+// A ring simplified from boundary (its corners are points of boundary) with
+// its edges within max_angle degrees of the ring's main direction (or of its
+// perpendicular) turned onto it, each edge's line moved out to the 80th
+// percentile of the boundary points it stands for, consecutive edges made
+// one where they then lie within tolerance of one line, edges shorter than
+// five tolerances between edges that cross at a clear angle dropped, and
+// the corners moved to where consecutive lines cross. The main direction is
+// the length-weighted mean of the edges' directions modulo 90° near its mode.
+// Returns the ring unchanged when the squared one would not be simple or
+// would change the area by more than a tenth.
+std::vector<Point> square_ring(const std::vector<Point>& ring, const std::vector<Point>& boundary, double tolerance,
+                               double max_angle);
 
 }  // namespace roofplanes

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <string>
 
 #include "building_cases.h"
@@ -66,6 +67,56 @@ TEST(building_model, SolidsOfGeneratedBuildingsAreValid) {
     options.grid = grid_of(input);
     const BuildingModel model = building_model(input, result, options);
     expect_valid_solid(input, result, model, options.grid);
+  }
+}
+
+// Largest height of a wall that does not stand on the ground: a wall between
+// two roof faces.
+double highest_inner_wall(const BuildingModel& model, const ModelGrid& grid) {
+  const std::int64_t ground = std::llround((model.ground_height - grid.translate.z) / grid.scale.z);
+  double highest = 0.0;
+  for (const ShellSurface& s : model.lod22.surfaces) {
+    if (s.kind != SurfaceKind::wall) continue;
+    // Its height: the longest of its vertical edges.
+    std::map<std::pair<std::int64_t, std::int64_t>, std::pair<std::int64_t, std::int64_t>> span;
+    bool on_ground = false;
+    for (std::size_t v : s.rings[0]) {
+      const auto& p = model.lod22.vertices[v];
+      auto [it, added] = span.try_emplace({p[0], p[1]}, p[2], p[2]);
+      it->second.first = std::min(it->second.first, p[2]);
+      it->second.second = std::max(it->second.second, p[2]);
+      on_ground = on_ground || p[2] == ground;
+    }
+    if (on_ground) continue;
+    for (const auto& [xy, z] : span) highest = std::max(highest, static_cast<double>(z.second - z.first) * grid.scale.z);
+  }
+  return highest;
+}
+
+// Faces that meet at a ridge, hip or valley share that edge (no wall stands
+// between them); faces at a height step get the wall between them.
+TEST(building_model, CrossingFacesShareEdgesAndStepsGetWalls) {
+  using building_generator::RoofShape;
+  for (RoofShape shape : {RoofShape::gable, RoofShape::hip, RoofShape::cross_gable, RoofShape::t_gable,
+                          RoofShape::plus_gable, RoofShape::stepped}) {
+    for (unsigned seed : {1u, 2u}) {
+      SCOPED_TRACE(building_generator::shape_name(shape) + " seed " + std::to_string(seed));
+      const auto building =
+          building_generator::generate_building(building_generator::options_for_roof_points(shape, 4000, seed));
+      const BuildingInput input = roofplanes::testing::input_of(building);
+      const Result result = extract_roof_planes(input, auto_parameters(input));
+      ModelOptions options;
+      options.grid = grid_of(input);
+      const BuildingModel model = building_model(input, result, options);
+      ASSERT_EQ(model.problem, "");
+      std::size_t roofs = 0;
+      for (const ShellSurface& s : model.lod22.surfaces) roofs += s.kind == SurfaceKind::roof;
+      EXPECT_EQ(roofs, building.planes.size());
+      if (shape == RoofShape::stepped)
+        EXPECT_NEAR(highest_inner_wall(model, options.grid), 0.8, 0.15);
+      else
+        EXPECT_LT(highest_inner_wall(model, options.grid), 0.02);
+    }
   }
 }
 
