@@ -141,7 +141,7 @@ bool crossing(const Line& l, const Line& m, Point& at) {
 }  // namespace
 
 std::vector<Point> square_ring(const std::vector<Point>& ring, const std::vector<Point>& boundary, double tolerance,
-                              double max_angle) {
+                              double max_angle, double offset) {
   const std::size_t n = ring.size();
   // Where each corner of the ring lies on the boundary it was simplified from.
   std::map<std::pair<double, double>, std::size_t> on_boundary;
@@ -197,7 +197,8 @@ std::vector<Point> square_ring(const std::vector<Point>& ring, const std::vector
         if (k == to->second) break;
       }
       std::sort(offsets.begin(), offsets.end());
-      const double out = offsets[static_cast<std::size_t>(kOuterShare * static_cast<double>(offsets.size() - 1))];
+      const double out =
+          offsets[static_cast<std::size_t>(kOuterShare * static_cast<double>(offsets.size() - 1))] + offset;
       line.p = Point{mid.x + out * line.d.y, mid.y - out * line.d.x, 0.0};
     }
     // An edge on the same line as the one before joins it.
@@ -258,7 +259,11 @@ std::vector<Point> square_ring(const std::vector<Point>& ring, const std::vector
   const Polygon polygon = to_polygon(squared);
   const double before = signed_area(ring);
   const double after = signed_area(squared);
-  if (!polygon.is_simple() || std::abs(after - before) > 0.1 * std::abs(before) || (after > 0) != (before > 0))
+  double perimeter = 0.0;
+  for (std::size_t i = 0; i < n; ++i) perimeter += length[i];
+  // Moving the edges out by offset alone changes the area by about perimeter · offset.
+  const double allowed = 0.1 * std::abs(before) + perimeter * std::abs(offset);
+  if (!polygon.is_simple() || std::abs(after - before) > allowed || (after > 0) != (before > 0))
     return ring;
   return squared;
 }
@@ -280,7 +285,8 @@ std::vector<OutlinePolygon> roof_outline(RoofTriangulation& triangulation, const
   const double tolerance = options.tolerance * spacing;
   OutlinePolygon polygon;
   const Polygon outer_polygon = to_polygon(outers[largest]);
-  polygon.outer = square_ring(simplify_ring(outers[largest], tolerance), outers[largest], tolerance, options.square_angle);
+  polygon.outer = square_ring(simplify_ring(outers[largest], tolerance), outers[largest], tolerance,
+                              options.square_angle, options.edge_offset * spacing);
   const Polygon squared_outer = to_polygon(polygon.outer);
   for (const auto& h : holes) {
     if (-signed_area(h) < options.min_hole_area) continue;

@@ -22,20 +22,23 @@ struct OutlineOptions {
   double tolerance = 1.0;      // in spacings
   double min_hole_area = 10.0; // m²
   double square_angle = 10.0;  // degrees
+  // The roof's edge lies beyond its outermost points, by half a spacing on
+  // average: the squared edges are moved out that far.
+  double edge_offset = 0.5;    // in spacings
 };
 std::vector<OutlinePolygon> roof_outline(RoofTriangulation& triangulation, const OutlineOptions& options = {});
 
 // A ring simplified from boundary (its corners are points of boundary) with
 // its edges within max_angle degrees of the ring's main direction (or of its
 // perpendicular) turned onto it, each edge's line moved out to the 80th
-// percentile of the boundary points it stands for, consecutive edges made
+// percentile of the boundary points it stands for and offset beyond, consecutive edges made
 // one where they then lie within tolerance of one line, edges shorter than
 // five tolerances between edges that cross at a clear angle dropped, and
 // the corners moved to where consecutive lines cross. The main direction is
 // the length-weighted mean of the edges' directions modulo 90° near its mode.
 // Returns the ring unchanged when the squared one would not be simple or
-// would change the area by more than a tenth.
+// would change the area by more than a tenth beyond perimeter · offset.
 std::vector<Point> square_ring(const std::vector<Point>& ring, const std::vector<Point>& boundary, double tolerance,
-                               double max_angle);
+                               double max_angle, double offset = 0.0);
 
 }  // namespace roofplanes

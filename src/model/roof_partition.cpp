@@ -37,44 +37,121 @@ double median(std::vector<double> v) {
   return *mid;
 }
 
-// The line where a meets b: their planes' crossing, or the line fitted to
-// the midpoints where it is far or the planes differ there by a step.
-std::optional<EK::Line_2> contact_line(const FacePlane& a, const FacePlane& b, const std::vector<Point>& mids,
-                                       double spacing, const PartitionOptions& options) {
-  const double da = a.a - b.a, db = a.b - b.b, dc = a.c - b.c;
-  const double norm = std::hypot(da, db);
-  std::vector<double> dz, dist;
-  for (const Point& m : mids) {
-    const double d = da * m.x + db * m.y + dc;
-    dz.push_back(std::abs(d));
-    if (norm > 0.0) dist.push_back(std::abs(d) / norm);
+// A piece of a line where two faces meet: the line and the stretch of it,
+// as parameters along the unit direction from base, that its points cover.
+struct ContactLine {
+  EK::Line_2 line;
+  Point base, dir;
+  double from = 0.0, to = 0.0;
+};
+
+// The line through point with direction angle, covering the stretch of pts
+// projected onto it.
+ContactLine covering(const EK::Line_2& line, const std::vector<Point>& pts) {
+  ContactLine c{line, {}, {}, 0.0, 0.0};
+  const EK::Point_2 o = line.point(0);
+  const EK::Vector_2 d = line.to_vector();
+  const double dx = CGAL::to_double(d.x()), dy = CGAL::to_double(d.y());
+  const double n = std::hypot(dx, dy);
+  c.base = Point{CGAL::to_double(o.x()), CGAL::to_double(o.y()), 0.0};
+  c.dir = Point{dx / n, dy / n, 0.0};
+  c.from = 1e300;
+  c.to = -1e300;
+  for (const Point& p : pts) {
+    const double t = (p.x - c.base.x) * c.dir.x + (p.y - c.base.y) * c.dir.y;
+    c.from = std::min(c.from, t);
+    c.to = std::max(c.to, t);
   }
-  // Near the points, the crossing is the edge between them; a little farther,
-  // only when the planes differ there by less than a step.
-  const double near = norm > 1e-6 ? median(dist) : 1e300;
-  if (near <= options.near_crossing * spacing ||
-      (median(dz) < options.step_height && near < options.crossing_distance * spacing)) {
-    // Exact differences: three faces' pairwise lines then meet in one point.
-    return EK::Line_2(EK::FT(a.a) - EK::FT(b.a), EK::FT(a.b) - EK::FT(b.b), EK::FT(a.c) - EK::FT(b.c));
-  }
-  if (mids.size() < 2) return std::nullopt;
+  return c;
+}
+
+// Total least squares line of points.
+EK::Line_2 fitted_line(const std::vector<Point>& pts) {
   double mx = 0.0, my = 0.0;
-  for (const Point& m : mids) {
-    mx += m.x;
-    my += m.y;
-  }
-  mx /= static_cast<double>(mids.size());
-  my /= static_cast<double>(mids.size());
+  for (const Point& m : pts) mx += m.x, my += m.y;
+  mx /= static_cast<double>(pts.size());
+  my /= static_cast<double>(pts.size());
   double sxx = 0.0, sxy = 0.0, syy = 0.0;
-  for (const Point& m : mids) {
+  for (const Point& m : pts) {
     sxx += (m.x - mx) * (m.x - mx);
     sxy += (m.x - mx) * (m.y - my);
     syy += (m.y - my) * (m.y - my);
   }
-  if (sxx + syy <= 0.0) return std::nullopt;
-  // Direction of largest spread of the midpoints.
+  // Direction of largest spread.
   const double angle = 0.5 * std::atan2(2.0 * sxy, sxx - syy);
   return EK::Line_2(EK::Point_2(mx, my), EK::Direction_2(std::cos(angle), std::sin(angle)));
+}
+
+double distance(const EK::Line_2& line, const Point& p) {
+  const double a = CGAL::to_double(line.a()), b = CGAL::to_double(line.b()), c = CGAL::to_double(line.c());
+  return std::abs(a * p.x + b * p.y + c) / std::hypot(a, b);
+}
+
+// The lines where a meets b. The planes' crossing, over the stretch of the
+// midpoints near it (within near_crossing spacings, or crossing_distance
+// spacings where the planes differ there by less than a step), when most
+// midpoints or at least min_points are near it; then, among the midpoints
+// left, straight runs at a step, one after the other: each time the line
+// through two of them that holds the most within tolerance, refitted to
+// those, while it holds at least min_points.
+std::vector<ContactLine> contact_lines(const FacePlane& a, const FacePlane& b, const std::vector<Point>& mids,
+                                       double spacing, const PartitionOptions& options) {
+  constexpr std::size_t kMinPoints = 4;
+  constexpr std::size_t kMaxTries = 48;
+  std::vector<ContactLine> lines;
+  const double da = a.a - b.a, db = a.b - b.b, dc = a.c - b.c;
+  const double norm = std::hypot(da, db);
+  std::vector<Point> rest;
+  if (norm > 1e-6) {
+    std::vector<Point> near;
+    for (const Point& m : mids) {
+      const double dz = std::abs(da * m.x + db * m.y + dc);
+      const double dist = dz / norm;
+      if (dist <= options.near_crossing * spacing ||
+          (dz < options.step_height && dist < options.crossing_distance * spacing))
+        near.push_back(m);
+      else
+        rest.push_back(m);
+    }
+    if (!near.empty() && (2 * near.size() > mids.size() || near.size() >= kMinPoints)) {
+      // Exact differences: three faces' pairwise lines then meet in one point.
+      lines.push_back(covering(EK::Line_2(EK::FT(a.a) - EK::FT(b.a), EK::FT(a.b) - EK::FT(b.b), EK::FT(a.c) - EK::FT(b.c)), near));
+    } else {
+      rest = mids;
+    }
+  } else {
+    rest = mids;
+  }
+  const double tolerance = options.step_tolerance * spacing;
+  while (rest.size() >= kMinPoints) {
+    const std::size_t stride = std::max<std::size_t>(1, rest.size() / kMaxTries);
+    std::size_t best = 0;
+    std::pair<std::size_t, std::size_t> pair{0, 0};
+    for (std::size_t i = 0; i < rest.size(); i += stride)
+      for (std::size_t j = i + stride; j < rest.size(); j += stride) {
+        const double dx = rest[j].x - rest[i].x, dy = rest[j].y - rest[i].y;
+        const double len = std::hypot(dx, dy);
+        if (len < spacing) continue;
+        std::size_t count = 0;
+        for (const Point& p : rest)
+          if (std::abs((p.x - rest[i].x) * dy - (p.y - rest[i].y) * dx) / len <= tolerance) ++count;
+        if (count > best) best = count, pair = {i, j};
+      }
+    if (best < kMinPoints) break;
+    const Point& p = rest[pair.first];
+    const Point& q = rest[pair.second];
+    const double len = std::hypot(q.x - p.x, q.y - p.y);
+    std::vector<Point> in;
+    for (const Point& m : rest)
+      if (std::abs((m.x - p.x) * (q.y - p.y) - (m.y - p.y) * (q.x - p.x)) / len <= tolerance) in.push_back(m);
+    const EK::Line_2 line = fitted_line(in);
+    std::vector<Point> on, off;
+    for (const Point& m : rest) (distance(line, m) <= tolerance ? on : off).push_back(m);
+    if (on.size() < kMinPoints) break;
+    lines.push_back(covering(line, on));
+    rest = std::move(off);
+  }
+  return lines;
 }
 
 bool on_outline(const HalfedgeH& h) { return h->curve().data().find(kOutline) != h->curve().data().end(); }
@@ -137,16 +214,51 @@ Partition roof_partition(const std::vector<OutlinePolygon>& outline, const std::
   }
   if (curves.empty()) return result;
   const EK::Iso_rectangle_2 box(EK::Point_2(xmin - 1.0, ymin - 1.0), EK::Point_2(xmax + 1.0, ymax + 1.0));
-  int line_id = 0;
+  std::vector<ContactLine> lines;
   for (const FaceContact& contact : contacts) {
     auto a = plane_of.find(contact.a);
     auto b = plane_of.find(contact.b);
     if (a == plane_of.end() || b == plane_of.end() || contact.midpoints.empty()) continue;
-    const auto line = contact_line(a->second, b->second, contact.midpoints, spacing, options);
-    if (!line) continue;
-    const auto cut = CGAL::intersection(*line, box);
-    if (!cut) continue;
-    if (const EK::Segment_2* s = boost::get<EK::Segment_2>(&*cut)) curves.emplace_back(*s, line_id++);
+    for (ContactLine& line : contact_lines(a->second, b->second, contact.midpoints, spacing, options))
+      lines.push_back(std::move(line));
+  }
+  // Each line over its stretch and a little beyond, then on to the first
+  // other line's stretch or outline edge it meets at either end (the box at
+  // most): the cells close, and a line does not cut faces far from where its
+  // faces meet.
+  const double margin = options.line_margin * spacing;
+  std::vector<EK::Segment_2> stretches;
+  auto at = [](const ContactLine& c, double t) {
+    return c.line.projection(EK::Point_2(c.base.x + t * c.dir.x, c.base.y + t * c.dir.y));
+  };
+  for (const ContactLine& c : lines) stretches.emplace_back(at(c, c.from - margin), at(c, c.to + margin));
+  std::vector<EK::Segment_2> outline_edges;
+  for (const auto& curve : curves) outline_edges.push_back(curve);
+  for (std::size_t k = 0; k < lines.size(); ++k) {
+    const EK::Segment_2& own = stretches[k];
+    EK::Point_2 ends[2] = {own.source(), own.target()};
+    for (int e = 0; e < 2; ++e) {
+      const EK::Point_2 from = ends[e];
+      const EK::Ray_2 ray(from, e == 0 ? EK::Vector_2(own.target(), own.source()) : own.to_vector());
+      std::optional<EK::Point_2> nearest;
+      auto consider = [&](const EK::Segment_2& target) {
+        const auto hit = CGAL::intersection(ray, target);
+        if (!hit) return;
+        const EK::Point_2* p = boost::get<EK::Point_2>(&*hit);
+        if (p == nullptr || *p == from) return;
+        if (!nearest || CGAL::has_smaller_distance_to_point(from, *p, *nearest)) nearest = *p;
+      };
+      for (std::size_t j = 0; j < stretches.size(); ++j)
+        if (j != k) consider(stretches[j]);
+      for (const auto& edge : outline_edges) consider(edge);
+      if (!nearest) {
+        const auto cut = CGAL::intersection(ray, box);
+        if (!cut) continue;
+        if (const EK::Segment_2* s = boost::get<EK::Segment_2>(&*cut)) nearest = s->target();
+      }
+      if (nearest) ends[e] = *nearest;
+    }
+    if (ends[0] != ends[1]) curves.emplace_back(EK::Segment_2(ends[0], ends[1]), static_cast<int>(k));
   }
 
   // Snap rounding onto the grid: lines that nearly meet in one point then

@@ -28,6 +28,11 @@ struct PartitionOptions {
   double near_crossing = 1.0;
   double crossing_distance = 4.0;
   double step_height = 0.2;
+  // Points within this many spacings of a line at a step are on it.
+  double step_tolerance = 0.75;
+  // A line reaches this many spacings beyond the points it stands for before
+  // it is carried on to the next line or the outline.
+  double line_margin = 2.0;
   // Pieces smaller than this (m²) join the neighbour they share most edge with.
   double min_piece_area = 0.05;
 };
@@ -38,8 +43,9 @@ struct Partition {
 };
 
 // Cuts the outline (local x, y) by the lines where the faces of contacts meet
-// (a CGAL arrangement with exact constructions, each line across the whole
-// outline, all of them snap-rounded to a grid of grid_step whose points
+// (a CGAL arrangement with exact constructions; each line over the stretch of
+// its faces' contact and line_margin beyond, carried on to the first other
+// line or outline edge it meets; all of them snap-rounded to a grid of grid_step whose points
 // include the local origin), labels every piece with the face most of its sample points hold
 // (ties to the lower segment number; a piece without points takes the label
 // of the neighbour it shares the longest edge with) and merges neighbouring

@@ -34,15 +34,16 @@ bool simple(const std::vector<Point>& ring) {
 }
 
 // Points of a jittered 0.35 m grid (about 8 per m²) inside a shape, turned
-// by angle about the origin.
+// by angle about the origin. The grid starts half a step in, so that, as in
+// a scan, the outermost points lie about half a spacing inside the edge.
 template <class Inside>
 RoofSample scan(Inside inside, double size, double angle, unsigned seed) {
   std::mt19937 random(seed);
   std::uniform_real_distribution<double> jitter(-0.1, 0.1);
   RoofSample sample;
   const double c = std::cos(angle), s = std::sin(angle);
-  for (double x = 0.0; x <= size; x += 0.35)
-    for (double y = 0.0; y <= size; y += 0.35) {
+  for (double x = 0.175; x <= size; x += 0.35)
+    for (double y = 0.175; y <= size; y += 0.35) {
       const double px = x + jitter(random), py = y + jitter(random);
       if (!inside(px, py)) continue;
       sample.points.push_back(Point{c * px - s * py, s * px + c * py, 0.0});
