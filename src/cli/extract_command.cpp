@@ -203,14 +203,15 @@ int run_extract(const ExtractOptions& options) {
   std::fflush(stdout);  // the summary before any line about the result files
   bool solid = true;
   if (!options.output.empty()) {
+    // Only the CityJSON and the top view show the model.
     BuildingModel model;
-    try {
-      model = building_model(input, result,
-                             {model_grid(cityjson_transform(input.points)), {}, options.ground.ground_height, ground});
-    } catch (const std::exception& failure) {
-      model.problem = failure.what();
-    }
-    std::cerr << "roofplanes: " << ground_report("b1", model) << '\n';
+    if (files.cityjson || files.svg) try {
+        model = building_model(input, result,
+                               {model_grid(cityjson_transform(input.points)), {}, options.ground.ground_height, ground});
+      } catch (const std::exception& failure) {
+        model.problem = failure.what();
+      }
+    if (files.cityjson) std::cerr << "roofplanes: " << ground_report("b1", model) << '\n';
     written = write_result_files(options.output, input, result, files, model,
                                  building_attributes(input, result, ground)) &&
               written;

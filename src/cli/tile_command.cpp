@@ -230,8 +230,10 @@ int run_tile(const TileOptions& options) {
   if (error || !fs::is_directory(options.output))
     return input_error("cannot create the output folder " + options.output + ": " + error.message());
 
-  // The models are built on the files' grid, so their vertices go in unchanged.
-  const TileModelOptions model{true, model_grid(cityjson_transform(points)), options.ground.ground_height};
+  // The models are built on the files' grid, so their vertices go in unchanged;
+  // only the CityJSON and the top view show them.
+  const TileModelOptions model{files.cityjson || files.svg, model_grid(cityjson_transform(points)),
+                               options.ground.ground_height};
   ProgressLine progress{start, start};
   const std::vector<TileBuilding> buildings = extract_tile(
       points, found, [&](const BuildingInput& input) { return extract_roof_planes(input, chosen_parameters(options.constants, input)); },
@@ -246,7 +248,7 @@ int run_tile(const TileOptions& options) {
       ++written;
       segments += b.result.segments.size();
       ++ground_sources[ground_source_name(b.model.ground_source)];
-      if (options.verbose)
+      if (options.verbose && model.build)
         std::cerr << "roofplanes: " << ground_report(b.id, b.model) << '\n';
       // Its faces are written instead; a user must not take them for a solid.
       if (files.cityjson && b.model.lod22.surfaces.empty()) {
@@ -263,7 +265,7 @@ int run_tile(const TileOptions& options) {
     std::cerr << "roofplanes: building " << b.id << " left out: " << b.error << '\n';
     status = 1;
   }
-  if (options.verbose && written > 0) {
+  if (options.verbose && model.build && written > 0) {
     std::cerr << "roofplanes: ground heights:";
     const char* separator = " ";
     for (const auto& [source, count] : ground_sources) {
