@@ -102,8 +102,8 @@ bool write_result_files(const std::filesystem::path& folder, const BuildingInput
       CityJsonBuilding building = cityjson_building("b1", input, result, transform);
       add_cityjson_model(building, model, grid, result, transform, files.faces);
       building.attributes = city_attributes(attributes, model, grid);
-      left_out = building.left_out;
       write_cityjson_file(file, {building}, transform, {files.epsg, std::nullopt});
+      left_out = building.left_out;  // said only of a file written
     });
     if (left_out > 0)
       std::cerr << "roofplanes: " << file.string() << ": " << left_out << " of " << result.segments.size()

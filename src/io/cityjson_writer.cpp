@@ -248,7 +248,9 @@ ModelGrid model_grid(const CityJsonTransform& transform) { return {transform.sca
 
 void add_cityjson_model(CityJsonBuilding& building, const BuildingModel& model, const ModelGrid& grid,
                         const Result& result, const CityJsonTransform& transform, bool keep_faces) {
-  if (!(grid.scale == transform.scale && grid.translate == transform.translate))
+  // A model without shells has no vertex the grid could misplace.
+  const bool shells = !model.lod22.surfaces.empty() || !model.lod12.surfaces.empty();
+  if (shells && !(grid.scale == transform.scale && grid.translate == transform.translate))
     throw std::invalid_argument(building.id + ": the model's grid is not the file's transform");
   const bool solid = !model.lod22.surfaces.empty();
   std::map<GridVertex, std::size_t> position;

@@ -115,7 +115,7 @@ CityJsonBuilding cityjson_building(const std::string& id, const BuildingInput& i
 // 3D), then the LoD1.2 block when there is one. The faces' MultiSurface stays
 // only where there is no LoD2.2 solid, or with keep_faces; vertices no
 // geometry written uses are dropped, and left_out counts only with faces
-// written. Throws std::invalid_argument when the model's grid is not
+// written. Throws std::invalid_argument when the model has shells and its grid is not
 // transform (its vertices would not mean what the file says) or a ring names
 // no vertex of its shell.
 void add_cityjson_model(CityJsonBuilding& building, const BuildingModel& model, const ModelGrid& grid,
