@@ -205,12 +205,14 @@ int run_extract(const ExtractOptions& options) {
   if (!options.output.empty()) {
     // Only the CityJSON and the top view show the model.
     BuildingModel model;
-    if (files.cityjson || files.svg) try {
+    if (files.cityjson || files.svg) {
+      try {
         model = building_model(input, result,
                                {model_grid(cityjson_transform(input.points)), {}, options.ground.ground_height, ground});
       } catch (const std::exception& failure) {
         model.problem = failure.what();
       }
+    }
     if (files.cityjson) std::cerr << "roofplanes: " << ground_report("b1", model) << '\n';
     written = write_result_files(options.output, input, result, files, model,
                                  building_attributes(input, result, ground)) &&
