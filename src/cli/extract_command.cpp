@@ -12,11 +12,14 @@
 #include "cli/input_messages.h"
 #include "cli/option_ranges.h"
 #include "cli/parameter_options.h"
+#include "io/cityjson_writer.h"
 #include "io/coordinate_range.h"
 #include "io/input_file.h"
 #include "io/las_reader.h"
 #include "io/point_file.h"
 #include "io/roof_list.h"
+#include "model/building_attributes.h"
+#include "model/building_model.h"
 #include "roofplanes.h"
 
 namespace roofplanes {
@@ -43,6 +46,7 @@ CLI::App* add_extract_command(CLI::App& app, ExtractOptions& options) {
                     "print the values the run used, one \"name value\" line each, before the summary");
   command->add_option("--roof-class", options.roof_class, "LAS input: class of the roof points")
       ->check(CLI::Range(0, 255))->capture_default_str();
+  add_ground_options(*command, options.ground);
   add_parameter_choice(*command, options.constants);
   command->add_option("-j,--jobs", options.jobs,
                       "threads for the plane search (default: ROOFPLANES_THREADS, else every core); "
@@ -62,9 +66,10 @@ int input_error(const std::string& message) {
 // A LAS file (by its signature, or a .las or .laz name) gives every point it
 // holds, those of the roof class as roof points. note gets a line about what
 // was read but left out (LAS records beyond the header's count).
-// system is what a LAS file says about its coordinates.
+// system is what a LAS file says about its coordinates; ground gets one flag
+// per point of a LAS file, set for those of the ground class.
 std::string read_building(const ExtractOptions& options, BuildingInput& input, std::string& note,
-                          ReferenceSystem& system) {
+                          ReferenceSystem& system, std::vector<std::uint8_t>& ground) {
   // Before the signature is read: opening a FIFO could block.
   if (const std::string problem = input_file_problem(options.points); !problem.empty() && problem != "does not exist")
     return options.points + ": " + problem;
@@ -82,6 +87,7 @@ std::string read_building(const ExtractOptions& options, BuildingInput& input, s
       for (const LasPoint& p : cloud.points) {
         input.points.push_back({p.x, p.y, p.z});
         input.roof.push_back(p.classification == options.roof_class);
+        ground.push_back(p.classification == options.ground.ground_class);
       }
       note = records_beyond_count_note(options.points, cloud);
     } catch (const std::runtime_error& error) {
@@ -89,6 +95,8 @@ std::string read_building(const ExtractOptions& options, BuildingInput& input, s
     }
     return {};
   }
+  if (options.ground.class_given)
+    return "--ground-class names ground points of a LAS file; a text point file has none (give --ground-height)";
   PointFile points = read_point_file(options.points);
   if (std::string message = point_file_message(options.points, points); !message.empty()) return message;
   input.points = std::move(points.points);
@@ -149,7 +157,8 @@ int run_extract(const ExtractOptions& options) {
   BuildingInput input;
   std::string note;
   ReferenceSystem system;
-  if (const std::string message = read_building(options, input, note, system); !message.empty())
+  std::vector<std::uint8_t> ground;
+  if (const std::string message = read_building(options, input, note, system, ground); !message.empty())
     return input_error(message);
   if (const std::string problem = check_input(input); !problem.empty()) return input_error(options.points + ": " + problem);
   ResultFiles files = options.files;
@@ -192,9 +201,30 @@ int run_extract(const ExtractOptions& options) {
   if (options.verbose) std::cout << '\n';
   print_summary(input, result);
   std::fflush(stdout);  // the summary before any line about the result files
-  if (!options.output.empty()) written = write_result_files(options.output, input, result, files) && written;
+  bool solid = true;
+  if (!options.output.empty()) {
+    // Only the CityJSON and the top view show the model.
+    BuildingModel model;
+    if (files.cityjson || files.svg) {
+      try {
+        model = building_model(input, result,
+                               {model_grid(cityjson_transform(input.points)), {}, options.ground.ground_height, ground});
+      } catch (const std::exception& failure) {
+        model.problem = failure.what();
+      }
+    }
+    if (files.cityjson) std::cerr << "roofplanes: " << ground_report("b1", model) << '\n';
+    written = write_result_files(options.output, input, result, files, model,
+                                 building_attributes(input, result, ground)) &&
+              written;
+    // Its faces were written instead; a user must not take them for a solid.
+    if (files.cityjson && model.lod22.surfaces.empty()) {
+      std::cerr << "roofplanes: b1: no valid solid: " << model.problem << '\n';
+      solid = false;
+    }
+  }
   if (!note.empty()) std::cerr << "roofplanes: " << note << '\n';
-  return written && note.empty() ? 0 : 1;
+  return written && solid && note.empty() ? 0 : 1;
 }
 
 }  // namespace roofplanes

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "cli/city_attributes.h"
 #include "io/cityjson_writer.h"
 #include "io/ply_writer.h"
 #include "io/svg_writer.h"
@@ -74,6 +75,11 @@ void add_result_file_options(CLI::App& command, ResultFiles& files, const std::s
           "coordinate reference system of the points, EPSG:CODE, named in the CityJSON's metadata "
           "(default: the one a LAS input names)")
       ->needs(output);
+  command
+      .add_flag("--lod2-faces", files.faces,
+                "CityJSON: also write each roof face's own polygon, as an LoD2 MultiSurface beside the solids "
+                "(a building without a valid solid always has it)")
+      ->needs(output);
 }
 
 std::optional<int> chosen_epsg(const std::optional<int>& given, const ReferenceSystem& found, const std::string& file) {
@@ -85,19 +91,27 @@ std::optional<int> chosen_epsg(const std::optional<int>& given, const ReferenceS
 }
 
 bool write_result_files(const std::filesystem::path& folder, const BuildingInput& input, const Result& result,
-                        const ResultFiles& files) {
+                        const ResultFiles& files, const BuildingModel& model, const BuildingAttributes& attributes) {
   bool all = true;
   if (files.cityjson) {
     const std::filesystem::path file = folder / "roof.city.json";
     std::size_t left_out = 0;
-    all &= write_reported([&] { left_out = write_building_cityjson_file(file, input, result, {files.epsg, std::nullopt}); });
+    all &= write_reported([&] {
+      const CityJsonTransform transform = cityjson_transform(input.points);
+      const ModelGrid grid = model_grid(transform);
+      CityJsonBuilding building = cityjson_building("b1", input, result, transform);
+      add_cityjson_model(building, model, grid, result, transform, files.faces);
+      building.attributes = city_attributes(attributes, model, grid);
+      write_cityjson_file(file, {building}, transform, {files.epsg, std::nullopt});
+      left_out = building.left_out;  // said only of a file written
+    });
     if (left_out > 0)
       std::cerr << "roofplanes: " << file.string() << ": " << left_out << " of " << result.segments.size()
                 << " segments left out (fewer than three distinct corners)\n";
   }
   if (files.ply)
     all &= write_reported([&] { write_labelled_ply_file(folder / "points.ply", input, result, ROOFPLANES_VERSION); });
-  if (files.svg) all &= write_reported([&] { write_svg_top_view_file(folder / "roof.svg", input, result); });
+  if (files.svg) all &= write_reported([&] { write_svg_top_view_file(folder / "roof.svg", input, result, {}, &model.partition); });
   return all;
 }
 

@@ -10,6 +10,8 @@
 #include <CLI/CLI.hpp>
 
 #include "io/las_crs.h"
+#include "model/building_attributes.h"
+#include "model/building_model.h"
 #include "pipeline/building_input.h"
 #include "pipeline/extraction_result.h"
 
@@ -21,11 +23,12 @@ struct ResultFiles {
   bool ply = true;          // DIR/points.ply
   bool svg = true;          // DIR/roof.svg
   std::optional<int> epsg;  // metadata.referenceSystem of the CityJSON; none when empty
+  bool faces = false;       // the faces' LoD2 MultiSurface beside the solids (--lod2-faces)
 };
 
 // Adds --format LIST (a comma-separated subset of cityjson,ply,svg; formats
-// says which files each is, for the help) and --crs EPSG:CODE to command, both
-// needing its --output option, which must already exist. A value they cannot
+// says which files each is, for the help), --crs EPSG:CODE and --lod2-faces
+// to command, all needing its --output option, which must already exist. A value they cannot
 // take fails the parse (a usage error). Both commands take them from here.
 void add_result_file_options(CLI::App& command, ResultFiles& files,
                              const std::string& formats = "cityjson (roof.city.json), ply (points.ply), svg (roof.svg)");
@@ -36,10 +39,13 @@ void add_result_file_options(CLI::App& command, ResultFiles& files,
 std::optional<int> chosen_epsg(const std::optional<int>& given, const ReferenceSystem& found, const std::string& file);
 
 // Writes the chosen files of one extracted building into folder, which must
-// exist. Every file that cannot be written gets one line on standard error
-// naming it, and so does a CityJSON that had to leave segments out. Returns
-// whether every file was written completely.
+// exist: its model (built on the grid of cityjson_transform(input.points))
+// with attributes in the CityJSON and its partition in the SVG. Every file
+// that cannot be written gets one line on standard error naming it, and so
+// does a CityJSON that had to leave segments out. Returns whether every file
+// was written completely.
 bool write_result_files(const std::filesystem::path& folder, const BuildingInput& input, const Result& result,
-                        const ResultFiles& files);
+                        const ResultFiles& files, const BuildingModel& model = {},
+                        const BuildingAttributes& attributes = {});
 
 }  // namespace roofplanes

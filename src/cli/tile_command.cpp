@@ -15,6 +15,7 @@
 #include "cli/option_ranges.h"
 #include "cli/parameter_options.h"
 #include "cli/tile_outputs.h"
+#include "io/cityjson_writer.h"
 #include "io/footprint_reader.h"
 #include "io/las_reader.h"
 #include "roofplanes.h"
@@ -29,7 +30,7 @@ CLI::App* add_tile_command(CLI::App& app, TileOptions& options) {
   CLI::App* command = app.add_subcommand("tile", "Find every building of a LAS tile and extract its roof planes");
   command->add_option("LAS", options.las,
                       "the tile: a classified LAS file (1.0 to 1.4, any point format), uncompressed or LAZ; its "
-                      "points of --roof-class are the roof points, those of class 2 the ground")
+                      "points of --roof-class are the roof points, those of --ground-class the ground")
       ->required();
   command->add_option("-o,--output", options.output, "folder for the output files (created when missing)")
       ->required()->check(not_empty("the output folder name"));
@@ -66,6 +67,7 @@ CLI::App* add_tile_command(CLI::App& app, TileOptions& options) {
   command->add_flag("--print-parameters", options.print_parameters,
                     "print the values each building's run used, one \"name value\" line each after a "
                     "\"building ID\" line, and write them into its CityJSON attributes");
+  add_ground_options(*command, options.ground);
   add_parameter_choice(*command, options.constants);
   return command;
 }
@@ -73,8 +75,6 @@ CLI::App* add_tile_command(CLI::App& app, TileOptions& options) {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-constexpr std::uint8_t kGroundClass = 2;
 
 // "1 (30211), 2 (12345), ...": every class present and its points.
 std::string class_counts(const std::vector<std::size_t>& count) {
@@ -184,7 +184,7 @@ int run_tile(const TileOptions& options) {
     for (const LasPoint& p : cloud.points) {
       points.push_back({p.x, p.y, p.z});
       roof.push_back(p.classification == options.roof_class);
-      ground.push_back(p.classification == kGroundClass);
+      ground.push_back(p.classification == options.ground.ground_class);
       ++classes[p.classification];
     }
   } catch (const std::runtime_error& error) {
@@ -230,18 +230,31 @@ int run_tile(const TileOptions& options) {
   if (error || !fs::is_directory(options.output))
     return input_error("cannot create the output folder " + options.output + ": " + error.message());
 
+  // The models are built on the files' grid, so their vertices go in unchanged;
+  // only the CityJSON and the top view show them.
+  const TileModelOptions model{files.cityjson || files.svg, model_grid(cityjson_transform(points)),
+                               options.ground.ground_height};
   ProgressLine progress{start, start};
   const std::vector<TileBuilding> buildings = extract_tile(
       points, found, [&](const BuildingInput& input) { return extract_roof_planes(input, chosen_parameters(options.constants, input)); },
-      options.jobs, [&](const TileProgress& p) { progress.update(p); }, ground);
+      options.jobs, [&](const TileProgress& p) { progress.update(p); }, ground, model);
   progress.clear();
 
   int status = 0;
   std::size_t written = 0, segments = 0;
+  std::map<std::string, std::size_t> ground_sources;
   for (const TileBuilding& b : buildings) {
     if (b.error.empty()) {
       ++written;
       segments += b.result.segments.size();
+      ++ground_sources[ground_source_name(b.model.ground_source)];
+      if (options.verbose && model.build)
+        std::cerr << "roofplanes: " << ground_report(b.id, b.model) << '\n';
+      // Its faces are written instead; a user must not take them for a solid.
+      if (files.cityjson && b.model.lod22.surfaces.empty()) {
+        std::cerr << "roofplanes: " << b.id << ": no valid solid: " << b.model.problem << '\n';
+        status = 1;
+      }
       if (options.verbose)
         std::printf("building %s: points %zu, roof points %zu, segments %zu, roof type %s\n", b.id.c_str(), b.points,
                     b.roof_points, b.result.segments.size(), b.attributes.roof_type.c_str());
@@ -251,6 +264,15 @@ int run_tile(const TileOptions& options) {
     }
     std::cerr << "roofplanes: building " << b.id << " left out: " << b.error << '\n';
     status = 1;
+  }
+  if (options.verbose && model.build && written > 0) {
+    std::cerr << "roofplanes: ground heights:";
+    const char* separator = " ";
+    for (const auto& [source, count] : ground_sources) {
+      std::cerr << separator << count << " from " << source;
+      separator = ", ";
+    }
+    std::cerr << '\n';
   }
   std::size_t left_out = 0;
   try {

@@ -8,6 +8,7 @@
 
 #include <tbb/parallel_invoke.h>
 
+#include "cli/city_attributes.h"
 #include "io/cityjson_writer.h"
 #include "io/ply_writer.h"
 #include "io/svg_writer.h"
@@ -36,33 +37,16 @@ std::vector<std::pair<std::string, CityJsonValue>> parameter_list(const Paramete
 }  // namespace
 
 CityJsonBuilding tile_cityjson_building(const TileBuilding& b, const CityJsonTransform& transform, int first_segment,
-                                        bool parameters) {
+                                        bool parameters, bool faces) {
   CityJsonBuilding city = cityjson_building(b.id, b.shown, b.result, transform);
   city.points = b.points;
   city.roof_points = b.roof_points;
   for (CityJsonRoofSurface& surface : city.surfaces) surface.segment += first_segment;
-  const BuildingAttributes& a = b.attributes;
-  auto& out = city.attributes;
-  out.emplace_back("ground_height", a.ground.height);
-  out.emplace_back("ground_height_source", a.ground.source);
-  if (a.roof_heights) {
-    out.emplace_back("roof_height_min", a.roof_heights->min);
-    out.emplace_back("roof_height_50p", a.roof_heights->p50);
-    out.emplace_back("roof_height_70p", a.roof_heights->p70);
-    out.emplace_back("roof_height_max", a.roof_heights->max);
-  }
-  out.emplace_back("roof_type", a.roof_type);
-  out.emplace_back("faces", static_cast<std::int64_t>(a.shape.faces));
-  if (a.shape.faces > 0) {
-    out.emplace_back("eave_height", a.shape.eave_height);
-    out.emplace_back("ridge_height", a.shape.ridge_height);
-    out.emplace_back("footprint_area", a.shape.footprint_area);
-    out.emplace_back("roof_area", a.shape.roof_area);
-    out.emplace_back("volume", a.shape.volume);
-    if (a.shape.footprint_area > 0.0)
-      out.emplace_back("point_density", double(a.roof_points) / a.shape.footprint_area);
-  }
-  if (a.rmse) out.emplace_back("rmse", *a.rmse);
+  add_cityjson_model(city, b.model, b.grid, b.result, transform, faces);
+  for (CityJsonSolid& solid : city.solids)
+    for (CityJsonSolidSurface& surface : solid.surfaces)
+      if (surface.roof) surface.roof->segment += first_segment;
+  city.attributes = city_attributes(b.attributes, b.model, b.grid);
   if (parameters) city.parameters = parameter_list(b.result.parameters);
   return city;
 }
@@ -77,9 +61,9 @@ std::size_t write_tile_outputs(const std::filesystem::path& folder, const std::v
   std::size_t left_out = 0;
   for (const TileBuilding& b : buildings) {
     if (!b.error.empty()) continue;
-    city.push_back(tile_cityjson_building(b, transform, first, parameters));
+    city.push_back(tile_cityjson_building(b, transform, first, parameters, files.faces));
     left_out += city.back().left_out;
-    views.push_back({&b.shown, &b.result, first, b.id});
+    views.push_back({&b.shown, &b.result, first, b.id, &b.model.partition});
     first += static_cast<int>(b.result.segments.size());
   }
   const TileLabels labels = tile_labels(points.size(), found, buildings);

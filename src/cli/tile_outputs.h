@@ -13,7 +13,7 @@ namespace roofplanes {
 
 // Writes what `roofplanes tile` gives into folder, which must exist, the
 // formats files chooses (cityjson: both CityJSON files), its EPSG code in
-// the CityJSON metadata:
+// the CityJSON metadata (with files.faces, each building's faces too):
 //   tile.city.json   one CityJSON document, one Building per building written
 //   tile.city.jsonl  the same as a text sequence, one CityJSONFeature a line
 //   points.ply       every point of the tile with its tile labels (tile_labels)
@@ -34,10 +34,12 @@ std::size_t write_tile_outputs(const std::filesystem::path& folder, const std::v
                                const std::vector<FoundBuilding>& found, const std::vector<TileBuilding>& buildings,
                                const ResultFiles& files = {}, bool parameters = false);
 
-// The city object of one extracted tile building on transform's grid, its
-// segments numbered from first_segment + 1 on, with every attribute of its
-// model (and its constants, when parameters is set).
+// The city object of one extracted tile building on transform's grid (which
+// must be the one its model was built on), its segments numbered from
+// first_segment + 1 on, with its model's solids (and its faces where it has no
+// LoD2.2 solid, or with faces), every attribute of its model, and its
+// constants when parameters is set.
 CityJsonBuilding tile_cityjson_building(const TileBuilding& building, const CityJsonTransform& transform,
-                                        int first_segment, bool parameters);
+                                        int first_segment, bool parameters, bool faces = false);
 
 }  // namespace roofplanes

@@ -9,6 +9,7 @@
 #include <variant>
 
 #include "io/output_file.h"
+#include "model/shell_measures.h"
 
 namespace roofplanes {
 namespace {
@@ -101,6 +102,60 @@ Json surface_json(const CityJsonRoofSurface& s) {
               {"aspect", s.aspect},    {"area", s.area},       {"rmse", s.rmse},     {"plane", s.plane}};
 }
 
+// A roof's semantic object: its type, then its face's attributes where it has them.
+Json roof_semantics(const std::optional<CityJsonRoofSurface>& roof) {
+  return roof ? surface_json(*roof) : Json{{"type", "RoofSurface"}};
+}
+
+// One Solid with its semantics: every roof polygon its own semantic object
+// (it carries its face's attributes), one WallSurface and one GroundSurface
+// object named by every wall and ground polygon.
+Json solid_json(const CityJsonSolid& solid, std::size_t first_vertex) {
+  Json shell = Json::array(), surfaces = Json::array(), values = Json::array();
+  std::optional<std::size_t> wall, ground;
+  for (const CityJsonSolidSurface& surface : solid.surfaces) {
+    Json polygon = Json::array();
+    for (const auto& ring : surface.rings) {
+      Json positions = Json::array();
+      for (std::size_t v : ring) positions.push_back(first_vertex + v);
+      polygon.push_back(std::move(positions));
+    }
+    shell.push_back(std::move(polygon));
+    std::optional<std::size_t>* shared = surface.kind == SurfaceKind::wall     ? &wall
+                                         : surface.kind == SurfaceKind::ground ? &ground
+                                                                               : nullptr;
+    if (shared && *shared) {
+      values.push_back(**shared);
+      continue;
+    }
+    values.push_back(surfaces.size());
+    if (shared) *shared = surfaces.size();
+    surfaces.push_back(surface.kind == SurfaceKind::wall     ? Json{{"type", "WallSurface"}}
+                       : surface.kind == SurfaceKind::ground ? Json{{"type", "GroundSurface"}}
+                                                             : roof_semantics(surface.roof));
+  }
+  return Json{{"type", "Solid"},
+              {"lod", solid.lod},
+              {"boundaries", Json::array({shell})},
+              {"semantics", {{"surfaces", surfaces}, {"values", Json::array({values})}}}};
+}
+
+// The faces' MultiSurface, one RoofSurface per face.
+Json faces_json(const CityJsonBuilding& b, std::size_t first_vertex) {
+  Json boundaries = Json::array(), surfaces = Json::array(), values = Json::array();
+  for (std::size_t i = 0; i < b.surfaces.size(); ++i) {
+    Json ring = Json::array();
+    for (std::size_t v : b.surfaces[i].ring) ring.push_back(first_vertex + v);
+    boundaries.push_back(Json::array({ring}));
+    surfaces.push_back(surface_json(b.surfaces[i]));
+    values.push_back(i);
+  }
+  return Json{{"type", "MultiSurface"},
+              {"lod", "2"},
+              {"boundaries", boundaries},
+              {"semantics", {{"surfaces", surfaces}, {"values", values}}}};
+}
+
 // The city object, its rings numbered from first_vertex on.
 Json building_json(const CityJsonBuilding& b, std::size_t first_vertex) {
   Json attributes{{"points", b.points}, {"roof_points", b.roof_points}, {"segments", b.segments}};
@@ -113,19 +168,12 @@ Json building_json(const CityJsonBuilding& b, std::size_t first_vertex) {
     attributes["parameters"] = std::move(parameters);
   }
   Json object{{"type", "Building"}, {"attributes", std::move(attributes)}};
-  if (b.surfaces.empty()) return object;  // a MultiSurface needs at least one surface
-  Json boundaries = Json::array(), surfaces = Json::array(), values = Json::array();
-  for (std::size_t i = 0; i < b.surfaces.size(); ++i) {
-    Json ring = Json::array();
-    for (std::size_t v : b.surfaces[i].ring) ring.push_back(first_vertex + v);
-    boundaries.push_back(Json::array({ring}));
-    surfaces.push_back(surface_json(b.surfaces[i]));
-    values.push_back(i);
-  }
-  object["geometry"] = Json::array({Json{{"type", "MultiSurface"},
-                                         {"lod", "2"},
-                                         {"boundaries", boundaries},
-                                         {"semantics", {{"surfaces", surfaces}, {"values", values}}}}});
+  Json geometry = Json::array();
+  for (const CityJsonSolid& solid : b.solids)
+    if (!solid.surfaces.empty()) geometry.push_back(solid_json(solid, first_vertex));
+  // A MultiSurface needs at least one surface.
+  if (b.write_faces && !b.surfaces.empty()) geometry.push_back(faces_json(b, first_vertex));
+  if (!geometry.empty()) object["geometry"] = std::move(geometry);
   return object;
 }
 
@@ -194,6 +242,65 @@ CityJsonBuilding cityjson_building(const std::string& id, const BuildingInput& i
     building.surfaces.push_back(std::move(surface));
   }
   return building;
+}
+
+ModelGrid model_grid(const CityJsonTransform& transform) { return {transform.scale, transform.translate}; }
+
+void add_cityjson_model(CityJsonBuilding& building, const BuildingModel& model, const ModelGrid& grid,
+                        const Result& result, const CityJsonTransform& transform, bool keep_faces) {
+  // A model without shells has no vertex the grid could misplace.
+  const bool shells = !model.lod22.surfaces.empty() || !model.lod12.surfaces.empty();
+  if (shells && !(grid.scale == transform.scale && grid.translate == transform.translate))
+    throw std::invalid_argument(building.id + ": the model's grid is not the file's transform");
+  const bool solid = !model.lod22.surfaces.empty();
+  std::map<GridVertex, std::size_t> position;
+  if (solid && !keep_faces) {
+    building.vertices.clear();
+    building.surfaces.clear();
+    building.left_out = 0;
+    building.write_faces = false;
+  } else {
+    building.write_faces = true;
+    for (std::size_t i = 0; i < building.vertices.size(); ++i) position.emplace(building.vertices[i], i);
+  }
+  std::map<int, const Segment*> segments;
+  for (const Segment& s : result.segments) segments.emplace(s.number, &s);
+
+  const auto add_shell = [&](const Shell& shell, const char* lod, bool roof_attributes) {
+    if (shell.surfaces.empty()) return;
+    CityJsonSolid written{lod, {}};
+    for (const ShellSurface& surface : shell.surfaces) {
+      CityJsonSolidSurface out{surface.kind, {}, std::nullopt};
+      for (const auto& ring : surface.rings) {
+        std::vector<std::size_t> positions;
+        for (std::size_t v : ring) {
+          if (v >= shell.vertices.size())
+            throw std::invalid_argument(building.id + ": a ring of its LoD" + lod + " shell names no vertex");
+          const auto [it, added] = position.try_emplace(shell.vertices[v], building.vertices.size());
+          if (added) building.vertices.push_back(shell.vertices[v]);
+          positions.push_back(it->second);
+        }
+        out.rings.push_back(std::move(positions));
+      }
+      if (roof_attributes && surface.kind == SurfaceKind::roof) {
+        CityJsonRoofSurface roof;
+        roof.segment = surface.segment;
+        roof.area = surface_area(shell, surface, grid);
+        if (const auto found = segments.find(surface.segment); found != segments.end()) {
+          const Segment& segment = *found->second;
+          roof.points = segment.points.size();
+          slope_and_aspect(segment.normal, roof.slope, roof.aspect);
+          roof.rmse = segment.rms;
+          roof.plane = {segment.normal.x, segment.normal.y, segment.normal.z, segment.d};
+        }
+        out.roof = std::move(roof);
+      }
+      written.surfaces.push_back(std::move(out));
+    }
+    building.solids.push_back(std::move(written));
+  };
+  add_shell(model.lod22, "2.2", true);
+  add_shell(model.lod12, "1.2", false);
 }
 
 std::optional<std::array<double, 6>> cityjson_extent(const std::vector<CityJsonBuilding>& buildings,

@@ -1,7 +1,10 @@
 #pragma once
 
-// Roof faces as CityJSON 2.0: one Building per extracted building, its faces a
-// level-of-detail 2 MultiSurface of RoofSurfaces. A file is either one
+// Buildings as CityJSON 2.0: one Building per extracted building, its model a
+// Solid of lod "2.2" (RoofSurface, WallSurface and GroundSurface) and its
+// LoD1.2 block a second Solid of lod "1.2"; the extraction's roof faces as a
+// level-of-detail 2 MultiSurface of RoofSurfaces where there is no solid, or
+// when asked for (kept where there is no solid). A file is either one
 // document (one or many buildings) or a text sequence (.city.jsonl: a header
 // line, then one CityJSONFeature per building and line). Output is
 // deterministic: the same input gives the same bytes.
@@ -17,6 +20,7 @@
 #include <variant>
 #include <vector>
 
+#include "model/building_model.h"
 #include "pipeline/building_input.h"
 #include "pipeline/extraction_result.h"
 
@@ -55,11 +59,30 @@ struct CityJsonRoofSurface {
   std::array<double, 4> plane{};  // nx, ny, nz, d of n · p + d = 0
 };
 
+// One polygon of a solid as written: its rings (outer counterclockwise seen
+// from outside, then holes), positions in CityJsonBuilding::vertices, not
+// closed; a roof's attributes (its ring member unused) where it is a face's.
+struct CityJsonSolidSurface {
+  SurfaceKind kind = SurfaceKind::roof;
+  std::vector<std::vector<std::size_t>> rings;
+  std::optional<CityJsonRoofSurface> roof;
+};
+
+// One closed shell, written as a Solid of level of detail lod.
+struct CityJsonSolid {
+  std::string lod;
+  std::vector<CityJsonSolidSurface> surfaces;
+};
+
 // One Building city object with its own vertex list, already on a file's grid.
+// Its geometries are written in this order: solids, then the faces as a
+// MultiSurface when write_faces is set and there are any.
 struct CityJsonBuilding {
   std::string id;
   std::vector<std::array<std::int64_t, 3>> vertices;  // grid coordinates, each distinct triple once
+  std::vector<CityJsonSolid> solids;                 // the LoD2.2 solid, then the LoD1.2 block; either may be missing
   std::vector<CityJsonRoofSurface> surfaces;         // in segment order
+  bool write_faces = true;                            // the faces' MultiSurface
   // Attributes of the city object.
   std::size_t points = 0;       // input records
   std::size_t roof_points = 0;  // records flagged as roof
@@ -85,6 +108,21 @@ CityJsonTransform cityjson_transform(const std::vector<Point>& points);
 // or point index names no input record.
 CityJsonBuilding cityjson_building(const std::string& id, const BuildingInput& input, const Result& result,
                                    const CityJsonTransform& transform);
+
+// Adds a building model's shells, built on grid, to a city object made by
+// cityjson_building from the same extraction: the LoD2.2 solid when it has surfaces, its roof
+// polygons carrying the attributes of their segments (area: the polygon's, in
+// 3D), then the LoD1.2 block when there is one. The faces' MultiSurface stays
+// only where there is no LoD2.2 solid, or with keep_faces; vertices no
+// geometry written uses are dropped, and left_out counts only with faces
+// written. Throws std::invalid_argument when the model has shells and its grid is not
+// transform (its vertices would not mean what the file says) or a ring names
+// no vertex of its shell.
+void add_cityjson_model(CityJsonBuilding& building, const BuildingModel& model, const ModelGrid& grid,
+                        const Result& result, const CityJsonTransform& transform, bool keep_faces = false);
+
+// The grid a model must be built on to be written into a file of transform.
+ModelGrid model_grid(const CityJsonTransform& transform);
 
 // [minx, miny, minz, maxx, maxy, maxz] of the buildings' vertices in input
 // units; none when they have no vertex.

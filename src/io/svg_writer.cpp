@@ -6,6 +6,8 @@
 #include <cmath>
 #include <limits>
 #include <ostream>
+#include <set>
+#include <utility>
 #include <stdexcept>
 #include <string>
 
@@ -118,7 +120,67 @@ void check_indices(const BuildingInput& input, const Segment& segment) {
                                     " names no input point");
 }
 
+bool has_partition(const TopViewBuilding& b) { return b.partition && !b.partition->regions.empty(); }
+
+void check_partition(const RoofPartition& partition) {
+  for (const PartitionRegion& region : partition.regions)
+    for (const auto& ring : region.rings)
+      for (std::size_t v : ring)
+        if (v >= partition.vertices.size())
+          throw std::invalid_argument("partition region of segment " + std::to_string(region.segment) +
+                                      ": vertex " + std::to_string(v) + " names no partition vertex");
+}
+
+// One region as a path, outer ring and holes as subpaths: filled even-odd, its holes stay empty.
+void append_region(std::string& text, const ViewMapping& view, const RoofPartition& partition,
+                   const PartitionRegion& region) {
+  for (const auto& ring : region.rings) {
+    if (ring.empty()) continue;
+    for (std::size_t i = 0; i < ring.size(); ++i) {
+      text += i == 0 ? 'M' : 'L';
+      const Point& p = partition.vertices[ring[i]];
+      append_number(text, view.px(p.x));
+      text += ' ';
+      append_number(text, view.py(p.y));
+    }
+    text += 'Z';
+  }
+}
+
 }  // namespace
+
+Point point_inside_region(const std::vector<Point>& vertices, const std::vector<std::vector<std::size_t>>& rings) {
+  std::vector<double> heights;
+  for (const auto& ring : rings)
+    for (std::size_t v : ring) heights.push_back(vertices.at(v).y);
+  std::sort(heights.begin(), heights.end());
+  heights.erase(std::unique(heights.begin(), heights.end()), heights.end());
+  double best_width = 0.0;
+  Point best;
+  std::vector<double> crossings;
+  for (std::size_t h = 0; h + 1 < heights.size(); ++h) {
+    // Halfway between two vertex heights the line meets no vertex: every crossing is a clean one.
+    const double y = 0.5 * (heights[h] + heights[h + 1]);
+    crossings.clear();
+    for (const auto& ring : rings)
+      for (std::size_t i = 0; i < ring.size(); ++i) {
+        const Point& a = vertices[ring[i]];
+        const Point& b = vertices[ring[(i + 1) % ring.size()]];
+        if ((a.y < y) != (b.y < y)) crossings.push_back(a.x + (y - a.y) / (b.y - a.y) * (b.x - a.x));
+      }
+    std::sort(crossings.begin(), crossings.end());
+    // Even-odd: between the 1st and 2nd crossing, the 3rd and 4th, ... is inside.
+    for (std::size_t c = 0; c + 1 < crossings.size(); c += 2)
+      if (crossings[c + 1] - crossings[c] > best_width) {
+        best_width = crossings[c + 1] - crossings[c];
+        best = {0.5 * (crossings[c] + crossings[c + 1]), y, 0.0};
+      }
+  }
+  if (best_width > 0.0 || rings.empty() || rings.front().empty()) return best;
+  Point mean;
+  for (std::size_t v : rings.front()) mean.x += vertices.at(v).x, mean.y += vertices.at(v).y;
+  return {mean.x / double(rings.front().size()), mean.y / double(rings.front().size()), 0.0};
+}
 
 void write_svg_top_view(std::ostream& out, const std::vector<Point>& background,
                         const std::vector<TopViewBuilding>& buildings, const TopViewOptions& options) {
@@ -127,6 +189,9 @@ void write_svg_top_view(std::ostream& out, const std::vector<Point>& background,
   for (const TopViewBuilding& b : buildings) {
     for (const Point& p : b.input->points) bounds.add(p);
     for (const Segment& segment : b.result->segments) check_indices(*b.input, segment);
+    if (!has_partition(b)) continue;
+    check_partition(*b.partition);
+    for (const Point& p : b.partition->vertices) bounds.add(p);
   }
   if (bounds.empty()) bounds.min_x = bounds.max_x = bounds.min_y = bounds.max_y = 0.0;
   const double width = bounds.max_x - bounds.min_x, height = bounds.max_y - bounds.min_y;
@@ -158,6 +223,24 @@ void write_svg_top_view(std::ostream& out, const std::vector<Point>& background,
   }
   out << text;
 
+  // Partition regions under the dots, each filled in its face's colour.
+  bool partitions = false;
+  for (const TopViewBuilding& b : buildings) partitions |= has_partition(b);
+  if (partitions) {
+    text = "<g class=\"regions\" stroke=\"none\" fill-opacity=\"0.3\" fill-rule=\"evenodd\">\n";
+    for (std::size_t b = 0; b < buildings.size(); ++b) {
+      if (!has_partition(buildings[b])) continue;
+      for (const PartitionRegion& region : buildings[b].partition->regions) {
+        const int number = buildings[b].first_segment + region.segment;
+        text += "<path data-building=\"" + building_name(buildings, b) + "\" data-segment=\"" +
+                std::to_string(number) + "\" fill=\"" + segment_colour(number) + "\" d=\"";
+        append_region(text, view, *buildings[b].partition, region);
+        text += "\"/>\n";
+      }
+    }
+    out << text << "</g>\n";
+  }
+
   out << "<g fill=\"none\" stroke-width=\"2.5\" stroke-linecap=\"round\">\n";
   for (std::size_t b = 0; b < buildings.size(); ++b)
     for (const Segment& segment : buildings[b].result->segments) {
@@ -174,7 +257,35 @@ void write_svg_top_view(std::ostream& out, const std::vector<Point>& background,
   std::string labels =
       "<g font-family=\"sans-serif\" font-size=\"14\" font-weight=\"bold\" text-anchor=\"middle\" "
       "dominant-baseline=\"central\" stroke=\"white\" stroke-width=\"3\" paint-order=\"stroke\">\n";
-  for (std::size_t b = 0; b < buildings.size(); ++b)
+  for (std::size_t b = 0; b < buildings.size(); ++b) {
+    if (has_partition(buildings[b])) {
+      // Each edge once, however many regions it bounds: two regions' shared edge is one line.
+      const RoofPartition& partition = *buildings[b].partition;
+      std::set<std::pair<std::size_t, std::size_t>> edges;
+      for (const PartitionRegion& region : partition.regions)
+        for (const auto& ring : region.rings)
+          for (std::size_t i = 0; i < ring.size(); ++i) {
+            const std::size_t u = ring[i], v = ring[(i + 1) % ring.size()];
+            if (u != v) edges.emplace(std::min(u, v), std::max(u, v));
+          }
+      text += "<path class=\"partition\" data-building=\"" + building_name(buildings, b) + "\" d=\"";
+      for (const auto& [u, v] : edges) {
+        text += 'M';
+        append_point_pair(text, view.px(partition.vertices[u].x), view.py(partition.vertices[u].y));
+        text += 'L';
+        append_point_pair(text, view.px(partition.vertices[v].x), view.py(partition.vertices[v].y));
+      }
+      text += "\"/>\n";
+      for (const PartitionRegion& region : partition.regions) {
+        const Point inside = point_inside_region(partition.vertices, region.rings);
+        labels += "<text x=\"";
+        append_number(labels, view.px(inside.x));
+        labels += "\" y=\"";
+        append_number(labels, view.py(inside.y));
+        labels += "\">" + std::to_string(buildings[b].first_segment + region.segment) + "</text>\n";
+      }
+      continue;
+    }
     for (const Segment& segment : buildings[b].result->segments) {
       if (segment.corners.empty()) continue;
       const BuildingInput& input = *buildings[b].input;
@@ -194,6 +305,7 @@ void write_svg_top_view(std::ostream& out, const std::vector<Point>& background,
       append_number(labels, view.py(centre.y));
       labels += "\">" + std::to_string(number) + "</text>\n";
     }
+  }
   out << text << "</g>\n" << labels << "</g>\n";
 
   // Scale bar in the bottom margin, north arrow in the top right corner.
@@ -222,14 +334,14 @@ void write_svg_top_view(std::ostream& out, const std::vector<Point>& background,
 }
 
 void write_svg_top_view(std::ostream& out, const BuildingInput& input, const Result& result,
-                        const TopViewOptions& options) {
+                        const TopViewOptions& options, const RoofPartition* partition) {
   if (result.labels.size() != input.points.size())
     throw std::invalid_argument("top view: " + std::to_string(result.labels.size()) + " labels for " +
                                 std::to_string(input.points.size()) + " points");
   std::vector<Point> background;
   for (std::size_t i = 0; i < input.points.size(); ++i)
     if (result.labels[i] == 0) background.push_back(input.points[i]);
-  write_svg_top_view(out, background, {TopViewBuilding{&input, &result, 0, ""}}, options);
+  write_svg_top_view(out, background, {TopViewBuilding{&input, &result, 0, "", partition}}, options);
 }
 
 void write_svg_top_view_file(const std::filesystem::path& file, const std::vector<Point>& background,
@@ -238,8 +350,8 @@ void write_svg_top_view_file(const std::filesystem::path& file, const std::vecto
 }
 
 void write_svg_top_view_file(const std::filesystem::path& file, const BuildingInput& input, const Result& result,
-                             const TopViewOptions& options) {
-  write_output_file(file, [&](std::ostream& out) { write_svg_top_view(out, input, result, options); });
+                             const TopViewOptions& options, const RoofPartition* partition) {
+  write_output_file(file, [&](std::ostream& out) { write_svg_top_view(out, input, result, options, partition); });
 }
 
 }  // namespace roofplanes

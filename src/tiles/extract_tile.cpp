@@ -39,8 +39,20 @@ void keep_shown(const BuildingInput& input, Result& result, const FoundBuilding&
   building.result = std::move(result);
 }
 
+// The model of one extracted building; a stage that throws gives an empty
+// model saying why, so that one building cannot stop the tile.
+BuildingModel model_of(const BuildingInput& input, const Result& result, const ModelOptions& options) {
+  try {
+    return building_model(input, result, options);
+  } catch (const std::exception& failure) {
+    BuildingModel model;
+    model.problem = failure.what();
+    return model;
+  }
+}
+
 void run_building(const std::vector<Point>& points, const FoundBuilding& found, const BuildingExtractor& extract,
-                  const std::vector<std::uint8_t>& ground, TileBuilding& building) {
+                  const std::vector<std::uint8_t>& ground, const TileModelOptions& model, TileBuilding& building) {
   const BuildingInput input = building_input(points, found);
   building.points = input.points.size();
   building.roof_points = found.roof.size();
@@ -50,6 +62,10 @@ void run_building(const std::vector<Point>& points, const FoundBuilding& found, 
     if (!ground.empty())
       for (std::size_t i : found.input) own_ground.push_back(ground.at(i));
     building.attributes = building_attributes(input, result, own_ground, found.outline);
+    if (model.build) {
+      building.grid = model.grid;
+      building.model = model_of(input, result, {model.grid, found.outline, model.ground_height, own_ground});
+    }
     keep_shown(input, result, found, building);
   } catch (const std::exception& failure) {
     building.error = failure.what();
@@ -60,6 +76,7 @@ void run_building(const std::vector<Point>& points, const FoundBuilding& found, 
     building.shown = {};
     building.tile_index.clear();
     building.result = {};
+    building.model = {};
   }
 }
 
@@ -68,7 +85,7 @@ void run_building(const std::vector<Point>& points, const FoundBuilding& found, 
 std::vector<TileBuilding> extract_tile(const std::vector<Point>& points, const std::vector<FoundBuilding>& buildings,
                                        const BuildingExtractor& extract, int jobs,
                                        const std::function<void(const TileProgress&)>& progress,
-                                       const std::vector<std::uint8_t>& ground) {
+                                       const std::vector<std::uint8_t>& ground, const TileModelOptions& model) {
   std::vector<TileBuilding> done(buildings.size());
   for (std::size_t k = 0; k < buildings.size(); ++k) {
     char id[24];  // not "b" + std::to_string(...), which GCC 12 falsely warns about
@@ -92,7 +109,7 @@ std::vector<TileBuilding> extract_tile(const std::vector<Point>& points, const s
                       [&](const tbb::blocked_range<std::size_t>& range) {
                         for (std::size_t n = range.begin(); n != range.end(); ++n) {
                           const std::size_t k = order[n];
-                          run_building(points, buildings[k], extract, ground, done[k]);
+                          run_building(points, buildings[k], extract, ground, model, done[k]);
                           if (!progress) continue;
                           const std::lock_guard<std::mutex> lock(progress_mutex);
                           ++status.buildings_done;

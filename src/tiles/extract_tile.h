@@ -6,11 +6,13 @@
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "pipeline/building_input.h"
 #include "model/building_attributes.h"
+#include "model/building_model.h"
 #include "pipeline/extraction_result.h"
 #include "tiles/find_buildings.h"
 
@@ -27,6 +29,17 @@ struct TileBuilding {
   std::vector<std::size_t> tile_index;  // of every record in shown: its index among the tile's points
   Result result;                        // indices into shown; labels one per record of shown
   BuildingAttributes attributes;        // from its whole input and the result
+  BuildingModel model;                  // its model; none (no outline, no shells) when the tile builds none
+  ModelGrid grid;                       // the grid its model was built on
+};
+
+// What a tile's buildings are modelled on: every building on the tile's own
+// grid (so their vertices go into the tile's files unchanged), each with its
+// footprint where it has one, and the ground height given, if any.
+struct TileModelOptions {
+  bool build = false;  // build each building's model
+  ModelGrid grid;
+  std::optional<double> ground_height;
 };
 
 // Runs one extraction; extract_roof_planes with the run's parameters, or a
@@ -44,11 +57,14 @@ struct TileProgress {
 // left to run alone at the end. Returns one TileBuilding per building in
 // finder order, alike for any jobs; a building whose extraction threw has its
 // error set and no result. ground, one flag per point or empty, marks the
-// ground points the attributes take the ground height from. progress, when given, is called after every
-// building, one call at a time, from whichever thread finished it.
+// ground points the attributes and the models take the ground height from. progress, when given, is called after every
+// building, one call at a time, from whichever thread finished it. With model.build, each building's model
+// is built in its own task right after its extraction (a model stage that throws leaves an empty model
+// whose problem says why).
 std::vector<TileBuilding> extract_tile(const std::vector<Point>& points, const std::vector<FoundBuilding>& buildings,
                                        const BuildingExtractor& extract, int jobs = 0,
                                        const std::function<void(const TileProgress&)>& progress = {},
-                                       const std::vector<std::uint8_t>& ground = {});
+                                       const std::vector<std::uint8_t>& ground = {},
+                                       const TileModelOptions& model = {});
 
 }  // namespace roofplanes

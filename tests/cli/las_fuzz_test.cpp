@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/model_lines.h"
 #include "support/program_run.h"
 #include "support/scratch_directory.h"
 
@@ -157,7 +158,8 @@ TEST(las_fuzz, EveryMutantEndsWithZeroOneOrTwoAndAMessage) {
     SCOPED_TRACE("mutant " + std::to_string(mutant) + " of " + sources[source] + ": " + damage + "; " + arguments);
     const testing::ProgramResult run = testing::run_roofplanes(arguments, scratch.path(), environment, 60);
     ASSERT_TRUE(run.status >= 0 && run.status <= 2) << "status " << run.status << "\n" << run.err;
-    ++statuses[run.status];
+    // A building without a solid ends a run that read its input whole with 1 too.
+    ++statuses[run.status == 1 && testing::without_model_lines(run.err).empty() ? 0 : run.status];
     EXPECT_EQ(run.err.find("Sanitizer"), std::string::npos) << run.err;
     EXPECT_EQ(run.err.find("runtime error"), std::string::npos) << run.err;
     if (run.status != 0) {

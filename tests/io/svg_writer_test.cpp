@@ -148,3 +148,98 @@ TEST(write_svg_top_view, PointsWithoutExtentGiveAFiniteDrawing) {
 
 }  // namespace
 }  // namespace roofplanes
+
+namespace roofplanes {
+namespace {
+
+// A region of a partition from corner lists, shared corners one vertex.
+void add_region(RoofPartition& partition, int segment, const std::vector<std::vector<Point>>& rings) {
+  PartitionRegion region{segment, {}};
+  for (const auto& ring : rings) {
+    region.rings.emplace_back();
+    for (const Point& p : ring) {
+      const auto at = std::find(partition.vertices.begin(), partition.vertices.end(), p);
+      region.rings.back().push_back(static_cast<std::size_t>(at - partition.vertices.begin()));
+      if (at == partition.vertices.end()) partition.vertices.push_back(p);
+    }
+  }
+  partition.regions.push_back(region);
+}
+
+// Two buildings with partitions: a 10 m square cut into a thin L (face 1,
+// whose centroid lies outside it) and the square it wraps (face 2), and a
+// 20 m courtyard house (face 1, its centroid in the courtyard) drawn as face 3.
+// The view is 40 m by 20 m: 25 pixels a metre, 40 pixels of margin.
+TEST(write_svg_top_view, PartitionEdgesOnceFilledRegionsNumberedInside) {
+  RoofPartition cut, courtyard;
+  add_region(cut, 1, {{{0, 0}, {10, 0}, {10, 2}, {2, 2}, {2, 10}, {0, 10}}});
+  add_region(cut, 2, {{{2, 2}, {10, 2}, {10, 10}, {2, 10}}});
+  add_region(courtyard, 1, {{{20, 0}, {40, 0}, {40, 20}, {20, 20}}, {{28, 8}, {28, 12}, {32, 12}, {32, 8}}});
+  const auto inside = [](int number, double x, double y) {
+    if (number == 1) return (0 < x && x < 10 && 0 < y && y < 2) || (0 < x && x < 2 && 0 < y && y < 10);
+    if (number == 2) return 2 < x && x < 10 && 2 < y && y < 10;
+    return 20 < x && x < 40 && 0 < y && y < 20 && !(28 <= x && x <= 32 && 8 <= y && y <= 12);
+  };
+  BuildingInput a, b;
+  a.points = {{1, 1, 5}, {9, 9, 6}};
+  b.points = {{25, 5, 5}, {35, 15, 5}};
+  a.roof = b.roof = {1, 1};
+  Result ra, rb;
+  for (int k = 1; k <= 2; ++k) {
+    Segment s;
+    s.number = k;
+    s.points = {std::size_t(k - 1)};
+    s.corners = {0, 1, 0};  // would be drawn as a polygon without the partition
+    ra.segments.push_back(s);
+  }
+  rb.segments = {ra.segments[0]};
+  ra.labels = rb.labels = {1, 2};
+  std::ostringstream out;
+  write_svg_top_view(out, {}, {{&a, &ra, 0, "a", &cut}, {&b, &rb, 2, "b", &courtyard}});
+  const std::string svg = out.str();
+
+  EXPECT_EQ(occurrences(svg, "<polygon"), 0u);  // the partition replaces the corner polygons
+  // Edges: the L's six and the square's four, two of them shared: eight lines.
+  const std::regex edges_of_a("class=\"partition\" data-building=\"a\" d=\"([^\"]*)\"");
+  std::smatch match;
+  ASSERT_TRUE(std::regex_search(svg, match, edges_of_a));
+  const std::string edges = match[1];
+  EXPECT_EQ(std::count(edges.begin(), edges.end(), 'M'), 8);
+  std::set<std::string> lines;
+  for (std::size_t at = edges.find('M'); at != std::string::npos;) {
+    const std::size_t next = edges.find('M', at + 1);
+    std::string line = edges.substr(at + 1, next == std::string::npos ? std::string::npos : next - at - 1);
+    const std::size_t l = line.find('L');
+    std::string reversed = line.substr(l + 1) + "L" + line.substr(0, l);
+    EXPECT_TRUE(lines.insert(line).second && !lines.count(reversed)) << "drawn twice: " << line;
+    at = next;
+  }
+  // Regions filled in their faces' colours, the courtyard a hole of its region.
+  EXPECT_EQ(occurrences(svg, "fill-rule=\"evenodd\""), 1u);
+  const std::regex region("<path data-building=\"(\\w)\" data-segment=\"(\\d)\" fill=\"#[0-9a-f]{6}\" d=\"([^\"]*)\"");
+  std::map<int, std::string> regions;
+  for (auto it = std::sregex_iterator(svg.begin(), svg.end(), region); it != std::sregex_iterator(); ++it)
+    regions[std::stoi((*it)[2])] = (*it)[3];
+  ASSERT_EQ(regions.size(), 3u);
+  EXPECT_EQ(std::count(regions[3].begin(), regions[3].end(), 'Z'), 2);
+
+  // Each number inside its own region, back from pixels to metres.
+  const std::regex label("<text x=\"([0-9.]+)\" y=\"([0-9.]+)\">(\\d)</text>");
+  std::set<int> numbered;
+  for (auto it = std::sregex_iterator(svg.begin(), svg.end(), label); it != std::sregex_iterator(); ++it) {
+    const int number = std::stoi((*it)[3]);
+    const double x = (std::stod((*it)[1]) - 40) / 25, y = 20 - (std::stod((*it)[2]) - 40) / 25;
+    EXPECT_TRUE(inside(number, x, y)) << number << " at " << x << ", " << y;
+    numbered.insert(number);
+  }
+  EXPECT_EQ(numbered, (std::set<int>{1, 2, 3}));
+
+  // A ring naming no vertex is refused, as a corner naming no point is.
+  RoofPartition broken = cut;
+  broken.regions[0].rings[0].push_back(99);
+  std::ostringstream ignored;
+  EXPECT_THROW(write_svg_top_view(ignored, {}, {{&a, &ra, 0, "a", &broken}}), std::invalid_argument);
+}
+
+}  // namespace
+}  // namespace roofplanes

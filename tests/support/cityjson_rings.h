@@ -13,11 +13,14 @@
 namespace roofplanes::testing {
 
 // The real coordinates (vertex · scale + translate) of the outer ring of every
-// surface of a city object's first geometry, in document order.
+// surface of a city object's faces (its MultiSurface), in document order.
 inline std::vector<std::vector<Point>> decoded_rings(const nlohmann::json& object, const nlohmann::json& vertices,
                                                      const nlohmann::json& transform) {
   std::vector<std::vector<Point>> rings;
-  for (const auto& surface : object["geometry"][0]["boundaries"]) {
+  nlohmann::json faces = nlohmann::json::array();
+  for (const auto& geometry : object["geometry"])
+    if (geometry["type"] == "MultiSurface") faces = geometry["boundaries"];
+  for (const auto& surface : faces) {
     rings.emplace_back();
     for (const auto& v : surface[0]) {
       const auto& g = vertices.at(v.get<std::size_t>());

@@ -83,6 +83,40 @@ TileBuilding succeeded(const char* id, Indices tile_index, std::vector<int> labe
   return b;
 }
 
+// Models built in the buildings' own tasks: each on the tile's grid, the
+// same on one thread and on two, none for a building whose extraction failed.
+TEST(extract_tile, ModelsOnTheTileGridAlikeForAnyThreads) {
+  const TilePoints tile = tile_points(small_tile_options());
+  const std::vector<FoundBuilding> found = find_buildings(tile.points, tile.roof);
+  const BuildingExtractor extract = [&](const BuildingInput& input) {
+    if (input.points.size() == found[1].input.size()) throw std::runtime_error("no roof here");
+    return extract_roof_planes(input);
+  };
+  const TileModelOptions model{true, {{0.001, 0.001, 0.001}, {350000.0, 5800000.0, 30.0}}, std::nullopt};
+  const std::vector<TileBuilding> one = extract_tile(tile.points, found, extract, 1, {}, {}, model);
+  const std::vector<TileBuilding> two = extract_tile(tile.points, found, extract, 2, {}, {}, model);
+  ASSERT_EQ(one.size(), found.size());
+  for (std::size_t k = 0; k < one.size(); ++k) {
+    SCOPED_TRACE(one[k].id);
+    if (k == 1) {
+      EXPECT_FALSE(one[k].error.empty());
+      EXPECT_TRUE(one[k].model.lod22.surfaces.empty() && one[k].model.lod12.surfaces.empty());
+      continue;
+    }
+    EXPECT_EQ(one[k].grid.translate, model.grid.translate);
+    // A solid, or the reason there is none.
+    EXPECT_NE(one[k].model.lod22.surfaces.empty(), one[k].model.problem.empty());
+    EXPECT_EQ(one[k].model.problem, two[k].model.problem);
+    EXPECT_EQ(one[k].model.lod22.vertices, two[k].model.lod22.vertices);
+    EXPECT_EQ(one[k].model.lod12.vertices, two[k].model.lod12.vertices);
+    EXPECT_EQ(one[k].model.lod22.surfaces.size(), two[k].model.lod22.surfaces.size());
+    EXPECT_EQ(one[k].model.ground_height, two[k].model.ground_height);
+  }
+  // Without models asked for, none is built.
+  const std::vector<TileBuilding> bare = extract_tile(tile.points, found, extract, 2);
+  for (const TileBuilding& b : bare) EXPECT_TRUE(b.model.problem.empty() && b.model.lod12.surfaces.empty());
+}
+
 TEST(tile_labels, OwnersOfSharedPointsAndTileWideSegmentNumbers) {
   // b1's box holds points 0-4 and its roof 1, 2; b2 (failed) holds 7 and 8;
   // b3's box holds 2, 3, 5, 6, its roof 5. Point 9 lies in no box.
