@@ -31,12 +31,6 @@ using VertexH = Arrangement::Vertex_const_handle;
 
 constexpr int kOutline = -1;
 
-double median(std::vector<double> v) {
-  auto mid = v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2);
-  std::nth_element(v.begin(), mid, v.end());
-  return *mid;
-}
-
 // A piece of a line where two faces meet: the line and the stretch of it,
 // as parameters along the unit direction from base, that its points cover.
 struct ContactLine {

@@ -1,5 +1,7 @@
 #include "model/shell_validity.h"
 
+#include "model/shell_measures.h"
+
 #include <CGAL/Constrained_Delaunay_triangulation_2.h>
 #include <CGAL/Exact_predicates_inexact_constructions_kernel.h>
 #include <CGAL/Polygon_2.h>
@@ -173,30 +175,6 @@ std::string shell_problem(const Shell& shell, const ModelGrid& grid, double max_
   if (PMP::does_self_intersect(mesh)) return "the shell intersects itself";
   if (!(shell_volume(shell, grid) > 0.0)) return "the shell faces inward";
   return {};
-}
-
-double shell_volume(const Shell& shell, const ModelGrid& grid) {
-  // Divergence theorem over each polygon's fan from its first vertex, rings
-  // with holes included (a hole's fan subtracts).
-  // Coordinates taken from the first vertex keep the products small.
-  double volume = 0.0;
-  if (shell.vertices.empty()) return 0.0;
-  const auto o = vertex(shell, 0);
-  auto at = [&](std::size_t v) {
-    const auto p = vertex(shell, v);
-    return std::array<double, 3>{p[0] - o[0], p[1] - o[1], p[2] - o[2]};
-  };
-  for (const ShellSurface& surface : shell.surfaces)
-    for (const auto& ring : surface.rings) {
-      if (ring.size() < 3) continue;
-      const auto a = at(ring[0]);
-      for (std::size_t i = 1; i + 1 < ring.size(); ++i) {
-        const auto b = at(ring[i]);
-        const auto c = at(ring[i + 1]);
-        volume += a[0] * (b[1] * c[2] - b[2] * c[1]) - a[1] * (b[0] * c[2] - b[2] * c[0]) + a[2] * (b[0] * c[1] - b[1] * c[0]);
-      }
-    }
-  return volume / 6.0 * grid.scale.x * grid.scale.y * grid.scale.z;
 }
 
 }  // namespace roofplanes

@@ -21,8 +21,4 @@ namespace roofplanes {
 //  - a volume that is not positive (the polygons face inward).
 std::string shell_problem(const Shell& shell, const ModelGrid& grid, double max_off_plane = 0.01);
 
-// The volume the shell encloses, in input units cubed (0 for no shell).
-// Meaningful for a shell without a problem.
-double shell_volume(const Shell& shell, const ModelGrid& grid);
-
 }  // namespace roofplanes

@@ -13,6 +13,7 @@
 #include "io/las_reader.h"
 #include "io/point_file.h"
 #include "io/roof_list.h"
+#include "model/shell_measures.h"
 #include "model/shell_validity.h"
 #include "roofplanes.h"
 #include "support/generated_input.h"

@@ -1,6 +1,7 @@
 // The validity check must pass a closed box and name each kind of fault a
 // broken shell can have.
 
+#include "model/shell_measures.h"
 #include "model/shell_validity.h"
 
 #include <gtest/gtest.h>
