@@ -218,7 +218,8 @@ int run_extract(const ExtractOptions& options) {
                                  building_attributes(input, result, ground)) &&
               written;
     // Its faces were written instead; a user must not take them for a solid.
-    if (files.cityjson && model.lod22.surfaces.empty()) {
+    // Without faces there is nothing to model and nothing to mistake for a solid.
+    if (files.cityjson && model.lod22.surfaces.empty() && !result.segments.empty()) {
       std::cerr << "roofplanes: b1: no valid solid: " << model.problem << '\n';
       solid = false;
     }

@@ -34,8 +34,8 @@ CLI::App* add_extract_command(CLI::App& app, ExtractOptions& options);
 // CityJSON and the top view (with the CityJSON, one line on standard error
 // says where its ground height came from) and writes the result files into
 // the folder. Returns 0 on success; 1 when a file could not
-// be written completely, or the CityJSON is written and the building got no
-// valid solid (one line "b1: no valid solid: <problem>"; its faces are
+// be written completely, or the CityJSON is written and the building has
+// roof faces but got no valid solid (one line "b1: no valid solid: <problem>"; its faces are
 // written instead); and 2 on a usage or input error, after one line on
 // standard error; nothing is written then.
 int run_extract(const ExtractOptions& options);

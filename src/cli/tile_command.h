@@ -36,7 +36,7 @@ CLI::App* add_tile_command(CLI::App& app, TileOptions& options);
 // points but no cluster large enough for a building (said on standard
 // error, with the classes present); 1 when a building's extraction failed
 // (each is named on standard error and left out, the rest are written), when
-// the CityJSON is written and a building got no valid solid (each says why in
+// the CityJSON is written and a building with roof faces got no valid solid (each says why in
 // a line "<id>: no valid solid: <problem>" and keeps its faces), or an output
 // file could not be written; 2 on a usage or input error, a tile
 // without any point of the roof class included (a wrong --roof-class or an
