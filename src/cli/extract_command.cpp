@@ -219,7 +219,7 @@ int run_extract(const ExtractOptions& options) {
               written;
     // Its faces were written instead; a user must not take them for a solid.
     // Without faces there is nothing to model and nothing to mistake for a solid.
-    if (files.cityjson && model.lod22.surfaces.empty() && !result.segments.empty()) {
+    if (files.cityjson && model.lod22.surfaces.empty() && !result.segments.empty() && !model.faceless) {
       std::cerr << "roofplanes: b1: no valid solid: " << model.problem << '\n';
       solid = false;
     }

@@ -253,7 +253,7 @@ int run_tile(const TileOptions& options) {
       // Its faces are written instead; a user must not take them for a solid.
       // A building without faces (a facade strip) has nothing to model: its
       // block stands alone, which is no fault.
-      if (files.cityjson && b.model.lod22.surfaces.empty() && b.result.segments.empty()) {
+      if (files.cityjson && b.model.lod22.surfaces.empty() && (b.result.segments.empty() || b.model.faceless)) {
         if (options.verbose) std::cerr << "roofplanes: " << b.id << ": no roof face, the LoD1.2 block only\n";
       } else if (files.cityjson && b.model.lod22.surfaces.empty()) {
         std::cerr << "roofplanes: " << b.id << ": no valid solid: " << b.model.problem << '\n';

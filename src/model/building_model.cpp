@@ -59,6 +59,7 @@ const char* ground_source_name(GroundSource source) {
 
 BuildingModel building_model(const BuildingInput& input, const Result& result, const ModelOptions& options) {
   BuildingModel model;
+  model.faceless = result.segments.empty();
   const double ox = options.grid.translate.x, oy = options.grid.translate.y;
 
   RoofSample sample;
@@ -102,7 +103,7 @@ BuildingModel building_model(const BuildingInput& input, const Result& result, c
   if (!options.footprint.empty())
     outline = shifted(options.footprint, -ox, -oy);
   else if (spacing > 0.0)
-    outline = roof_outline(triangulation);
+    outline = roof_outline(triangulation, sample.labels);
   model.outline = shifted(outline, ox, oy);
   if (outline.empty()) {
     model.problem = "the roof points have no outline";
@@ -122,6 +123,7 @@ BuildingModel building_model(const BuildingInput& input, const Result& result, c
   model.rmse = partition.rmse;
   if (partition.partition.regions.empty()) {
     model.problem = "no roof face to model";
+    model.faceless = true;
     return model;
   }
   std::string problem;

@@ -87,6 +87,10 @@ struct BuildingModel {
   double lod12_height = 0.0;    // 70th percentile of the roof points' heights
   std::optional<double> rmse;   // vertical rms of the roof points against the solid's roofs
   std::string problem;          // why lod22 is empty; empty when it was made
+  // No face of the extraction could be placed (none found, or none with a
+  // plane and points inside the outline): nothing to model, which is no
+  // fault; problem says so all the same.
+  bool faceless = false;
 };
 
 // Builds the model of one extracted building. Never throws for a building it

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <set>
 #include <numbers>
 #include <utility>
 
@@ -40,8 +41,9 @@ std::vector<Point> to_ring(const Polygon& polygon) {
   return ring;
 }
 
-// Boundary rings of the regularised alpha shape, interior on the left.
-std::vector<std::vector<Point>> alpha_rings(const AlphaShape& shape) {
+// Boundary rings of the regularised alpha shape, interior on the left, and
+// a corner of each.
+std::vector<std::vector<Point>> alpha_rings(const AlphaShape& shape, std::vector<AlphaShape::Vertex_handle>& corner) {
   using Vertex = AlphaShape::Vertex_handle;
   std::map<Vertex, std::vector<Vertex>> out;
   std::map<Vertex, bool> used;
@@ -97,7 +99,10 @@ std::vector<std::vector<Point>> alpha_rings(const AlphaShape& shape) {
         prev = cur;
         cur = next;
       }
-      if (cur == start && ring.size() >= 3) rings.push_back(std::move(ring));
+      if (cur == start && ring.size() >= 3) {
+        rings.push_back(std::move(ring));
+        corner.push_back(start);
+      }
     }
   }
   return rings;
@@ -268,20 +273,64 @@ std::vector<Point> square_ring(const std::vector<Point>& ring, const std::vector
   return squared;
 }
 
-std::vector<OutlinePolygon> roof_outline(RoofTriangulation& triangulation, const OutlineOptions& options) {
+std::vector<OutlinePolygon> roof_outline(RoofTriangulation& triangulation, const std::vector<int>& labels,
+                                         const OutlineOptions& options) {
   AlphaShape& shape = triangulation.data->shape;
   const double spacing = triangulation.spacing;
   if (!(spacing > 0.0)) return {};
   const double radius = options.alpha_radius * spacing;
   shape.set_mode(AlphaShape::REGULARIZED);
   shape.set_alpha(radius * radius);
-  std::vector<std::vector<Point>> rings = alpha_rings(shape);
+  std::vector<AlphaShape::Vertex_handle> corners;
+  std::vector<std::vector<Point>> rings = alpha_rings(shape, corners);
+  // The pieces of the shape: connected interior triangles, and the face points each holds.
+  std::map<AlphaShape::Face_handle, std::size_t> piece;
+  std::vector<std::size_t> faced;  // labelled points per piece
+  for (auto f = shape.finite_faces_begin(); f != shape.finite_faces_end(); ++f) {
+    if (shape.classify(f) != AlphaShape::INTERIOR || piece.count(f)) continue;
+    const std::size_t id = faced.size();
+    faced.push_back(0);
+    std::vector<AlphaShape::Face_handle> stack{f};
+    std::set<AlphaShape::Vertex_handle> seen;
+    piece[f] = id;
+    while (!stack.empty()) {
+      auto g = stack.back();
+      stack.pop_back();
+      for (int i = 0; i < 3; ++i) {
+        const auto v = g->vertex(i);
+        if (seen.insert(v).second && v->info() < labels.size() && labels[v->info()] != 0) ++faced[id];
+        const auto h = g->neighbor(i);
+        if (shape.is_infinite(h) || shape.classify(h) != AlphaShape::INTERIOR || piece.count(h)) continue;
+        piece[h] = id;
+        stack.push_back(h);
+      }
+    }
+  }
+  auto faced_points = [&](const AlphaShape::Vertex_handle& v) {
+    auto f = shape.incident_faces(v), done = f;
+    std::size_t most = 0;
+    do
+      if (const auto it = piece.find(f); it != piece.end()) most = std::max(most, faced[it->second]);
+    while (++f != done);
+    return most;
+  };
   std::vector<std::vector<Point>> outers, holes;
-  for (auto& r : rings) (signed_area(r) > 0.0 ? outers : holes).push_back(std::move(r));
+  std::vector<std::size_t> outer_faced;
+  for (std::size_t r = 0; r < rings.size(); ++r) {
+    if (signed_area(rings[r]) > 0.0) {
+      outers.push_back(std::move(rings[r]));
+      outer_faced.push_back(faced_points(corners[r]));
+    } else {
+      holes.push_back(std::move(rings[r]));
+    }
+  }
   if (outers.empty()) return {};
+  // The piece holding the most points of faces, the largest of those alike.
   std::size_t largest = 0;
   for (std::size_t i = 1; i < outers.size(); ++i)
-    if (signed_area(outers[i]) > signed_area(outers[largest])) largest = i;
+    if (outer_faced[i] > outer_faced[largest] ||
+        (outer_faced[i] == outer_faced[largest] && signed_area(outers[i]) > signed_area(outers[largest])))
+      largest = i;
   const double tolerance = options.tolerance * spacing;
   OutlinePolygon polygon;
   const Polygon outer_polygon = to_polygon(outers[largest]);

@@ -10,8 +10,10 @@
 
 namespace roofplanes {
 
-// The outline of the roof points of triangulation (local x, y): the largest
-// piece of their regularised alpha shape with squared radius
+// The outline of the roof points of triangulation (local x, y): the piece of
+// their regularised alpha shape that holds the most points with a face (labels,
+// one segment number per sample point, 0 = none; the largest piece among
+// those alike) with squared radius
 // (alpha_radius · spacing)², its holes of at least min_hole_area kept. Each
 // ring is then simplified (no point of the boundary farther than tolerance
 // from it, topology kept) and squared against it (see square_ring). Outer ring
@@ -28,7 +30,8 @@ struct OutlineOptions {
   // 4 cm, outline area 1.01 of the footprint's).
   double edge_offset = 0.25;    // in spacings
 };
-std::vector<OutlinePolygon> roof_outline(RoofTriangulation& triangulation, const OutlineOptions& options = {});
+std::vector<OutlinePolygon> roof_outline(RoofTriangulation& triangulation, const std::vector<int>& labels = {},
+                                         const OutlineOptions& options = {});
 
 // A ring simplified from boundary (its corners are points of boundary) with
 // its edges within max_angle degrees of the ring's main direction (or of its

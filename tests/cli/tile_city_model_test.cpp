@@ -87,7 +87,7 @@ TEST(tile_city_model, RealTilesGiveTheirReferenceSystemIdsAndAttributes) {
     SCOPED_TRACE(name);
     const testing::ProgramResult run =
         run_roofplanes("tile '" + real_folder + name + ".las' -o " + name, scratch.path());
-    ASSERT_EQ(run.status, testing::status_with_model(run.err, 0)) << run.err;
+    ASSERT_EQ(run.status, (0)) << run.err;
     EXPECT_EQ(testing::without_model_lines(run.err), "");
     const json city = read_json(fs::path(name) / "tile.city.json");
     const std::string sequence = read_text(fs::path(name) / "tile.city.jsonl");
@@ -259,7 +259,7 @@ TEST(tile_city_model, EmptyTilesSayWhichClassesThereAre) {
 
   // Roof points, but no cluster large enough: a fact of the tile, said, and the empty outputs written.
   run = run_roofplanes("tile '" + sample_tile + "' -o none --min-building-points 100000", scratch.path());
-  EXPECT_EQ(run.status, testing::status_with_model(run.err, 0));
+  EXPECT_EQ(run.status, (0));
   EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
   EXPECT_NE(run.err.find("no building: no cluster of roof class 6 points reaches --min-building-points 100000; " +
                          classes),
@@ -285,7 +285,7 @@ TEST(tile_city_model, CommandLineOptionsAndErrors) {
   // --crs overrides, --format chooses, -v and --print-parameters report every building.
   run = run_roofplanes(tile + "-o out --crs EPSG:25832 --format cityjson -v --print-parameters --preset seed",
                        scratch.path());
-  ASSERT_EQ(run.status, testing::status_with_model(run.err, 0)) << run.err;
+  ASSERT_EQ(run.status, (0)) << run.err;
   EXPECT_NE(run.out.find("building sample_c-b2: points "), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("building sample_c-b1\nangle_resolution 3\n"), std::string::npos) << run.out;
   const json city = read_json("out/tile.city.json");
@@ -303,7 +303,7 @@ TEST(tile_city_model, ReferenceSystemWithoutCodeWarns) {
   testing::write_text("custom.las", testing::with_vlr(original, "LASF_Projection", 2112,
                                                        "PROJCS[\"site grid\",UNIT[\"metre\",1]]"));
   testing::ProgramResult run = run_roofplanes("tile custom.las -o out", scratch.path());
-  EXPECT_EQ(run.status, testing::status_with_model(run.err, 0));
+  EXPECT_EQ(run.status, (0));
   EXPECT_EQ(testing::without_model_lines(run.err), "roofplanes: custom.las: its reference system (WKT PROJCS[\"site grid\"]) names no EPSG code; "
                      "the CityJSON names none (give --crs EPSG:CODE)\n");
   EXPECT_FALSE(read_json("out/tile.city.json")["metadata"].contains("referenceSystem"));
@@ -313,7 +313,7 @@ TEST(tile_city_model, ReferenceSystemWithoutCodeWarns) {
   testing::write_text("utm.las", testing::with_vlr(original, "LASF_Projection", 34735,
                                                     testing::geotiff_keys({{3072, 0, 1, 32632}})));
   run = run_roofplanes("extract utm.las -o one --max-passes 1 --format cityjson", scratch.path());
-  ASSERT_EQ(run.status, testing::status_with_model(run.err, 0)) << run.err;
+  ASSERT_EQ(run.status, (0)) << run.err;
   EXPECT_EQ(read_json("one/roof.city.json")["metadata"]["referenceSystem"],
             "https://www.opengis.net/def/crs/EPSG/0/32632");
 }
@@ -362,7 +362,7 @@ TEST(tile_city_model, FootprintsGiveTheBuildingsAndTheirIds) {
   const std::string tile = "tile '" + real_folder + real_crops[0] + ".las' ";
   testing::ProgramResult run =
       run_roofplanes(tile + "-o by_footprint --footprints '" + footprint_file + "' --footprint-id id", scratch.path());
-  ASSERT_EQ(run.status, testing::status_with_model(run.err, 0)) << run.err;
+  ASSERT_EQ(run.status, (0)) << run.err;
   const json city = read_json("by_footprint/tile.city.json");
   EXPECT_EQ(city["metadata"]["referenceSystem"], lambert93);
   std::set<std::string> ids;
@@ -385,7 +385,7 @@ TEST(tile_city_model, FootprintsGiveTheBuildingsAndTheirIds) {
   ASSERT_EQ(wgs84.importFromEPSG(4326), OGRERR_NONE);
   write_footprints_in(footprint_file, "wgs84.geojson", "GeoJSON", wgs84);
   run = run_roofplanes(tile + "-o by_wgs84 --footprints wgs84.geojson --footprint-id id", scratch.path());
-  ASSERT_EQ(run.status, testing::status_with_model(run.err, 0)) << run.err;
+  ASSERT_EQ(run.status, (0)) << run.err;
   const json by_wgs84 = read_json("by_wgs84/tile.city.json");
   EXPECT_EQ(by_wgs84["CityObjects"].size(), roof_points.size());
   for (const auto& [id, object] : by_wgs84["CityObjects"].items())
