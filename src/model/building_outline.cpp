@@ -129,6 +129,8 @@ constexpr double kOuterShare = 0.8;
 // Edges off the main direction shorter than this many tolerances, between
 // edges that cross clearly, are corners cut by the simplification.
 constexpr double kCornerCut = 5.0;
+// The coarsest simplification tried, in tolerances.
+constexpr double kMostCoarse = 3.0;
 
 Point foot(const Line& l, const Point& q) {
   const double t = (q.x - l.p.x) * l.d.x + (q.y - l.p.y) * l.d.y;
@@ -334,8 +336,14 @@ std::vector<OutlinePolygon> roof_outline(RoofTriangulation& triangulation, const
   const double tolerance = options.tolerance * spacing;
   OutlinePolygon polygon;
   const Polygon outer_polygon = to_polygon(outers[largest]);
-  polygon.outer = square_ring(simplify_ring(outers[largest], tolerance), outers[largest], tolerance,
-                              options.square_angle, options.edge_offset * spacing);
+  // A rough edge (trees, gaps, scan lines) can leave a ring that squares
+  // into one crossing itself: simplified more coarsely, it squares cleanly.
+  for (double coarser = 1.0; coarser <= kMostCoarse; coarser += 1.0) {
+    const std::vector<Point> simplified = simplify_ring(outers[largest], coarser * tolerance);
+    polygon.outer = square_ring(simplified, outers[largest], coarser * tolerance, options.square_angle,
+                                options.edge_offset * spacing);
+    if (polygon.outer != simplified) break;
+  }
   const Polygon squared_outer = to_polygon(polygon.outer);
   for (const auto& h : holes) {
     if (-signed_area(h) < options.min_hole_area) continue;

@@ -16,7 +16,9 @@ namespace roofplanes {
 // those alike) with squared radius
 // (alpha_radius · spacing)², its holes of at least min_hole_area kept. Each
 // ring is then simplified (no point of the boundary farther than tolerance
-// from it, topology kept) and squared against it (see square_ring). Outer ring
+// from it, topology kept) and squared against it (see square_ring); where
+// squaring fails, the outer ring is simplified with two, then three times the
+// tolerance and squared again, and the coarsest kept if none squares. Outer ring
 // counterclockwise, holes clockwise, not closed. Empty when the points have
 // no area.
 struct OutlineOptions {

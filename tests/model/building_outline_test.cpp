@@ -28,9 +28,9 @@ double area(const std::vector<Point>& ring) {
 }
 
 bool simple(const std::vector<Point>& ring) {
-  CGAL::Polygon_2<K> polygon;
-  for (const Point& p : ring) polygon.push_back(K::Point_2(p.x, p.y));
-  return polygon.is_simple();
+  std::vector<K::Point_2> points;
+  for (const Point& p : ring) points.emplace_back(p.x, p.y);
+  return CGAL::is_simple_2(points.begin(), points.end(), K());
 }
 
 // Points of a jittered 0.35 m grid (about 8 per m²) inside a shape, turned
