@@ -15,6 +15,7 @@
 #include <benchmark/benchmark.h>
 
 #include "building_generator.h"
+#include "io/cityjson_writer.h"
 #include "io/las_reader.h"
 #include "model/building_model.h"
 #include "roofplanes.h"
@@ -30,16 +31,8 @@ struct Case {
   ModelGrid grid;
 };
 
-ModelGrid grid_of(const BuildingInput& input) {
-  ModelGrid grid;
-  grid.translate = input.points.front();
-  for (const Point& p : input.points) {
-    grid.translate.x = std::min(grid.translate.x, p.x);
-    grid.translate.y = std::min(grid.translate.y, p.y);
-    grid.translate.z = std::min(grid.translate.z, p.z);
-  }
-  return grid;
-}
+// The grid the commands build a building's model on: its CityJSON file's.
+ModelGrid grid_of(const BuildingInput& input) { return model_grid(cityjson_transform(input.points)); }
 
 BuildingInput generated(std::size_t roof_points) {
   const auto building = building_generator::generate_building(

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "building_cases.h"
+#include "io/cityjson_writer.h"
 #include "io/las_reader.h"
 #include "io/point_file.h"
 #include "io/roof_list.h"
@@ -27,16 +28,8 @@ using roofplanes::testing::unpaired_edges;
 using roofplanes::testing::worst_roof_distance;
 using roofplanes::testing::xy_area;
 
-ModelGrid grid_of(const BuildingInput& input) {
-  ModelGrid grid;
-  grid.translate = input.points.front();
-  for (const Point& p : input.points) {
-    grid.translate.x = std::min(grid.translate.x, p.x);
-    grid.translate.y = std::min(grid.translate.y, p.y);
-    grid.translate.z = std::min(grid.translate.z, p.z);
-  }
-  return grid;
-}
+// The grid the commands build a building's model on: its CityJSON file's.
+ModelGrid grid_of(const BuildingInput& input) { return model_grid(cityjson_transform(input.points)); }
 
 // Everything the solid of one building must satisfy, checked without the
 // model's own validity check where a second way exists.
