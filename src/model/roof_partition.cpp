@@ -3,7 +3,7 @@
 #include <CGAL/Arr_consolidated_curve_data_traits_2.h>
 #include <CGAL/Arr_extended_dcel.h>
 #include <CGAL/Arr_segment_traits_2.h>
-#include <CGAL/Arr_trapezoid_ric_point_location.h>
+#include <CGAL/Arr_landmarks_point_location.h>
 #include <CGAL/Arrangement_2.h>
 #include <CGAL/Exact_predicates_exact_constructions_kernel.h>
 #include <CGAL/Snap_rounding_2.h>
@@ -24,7 +24,7 @@ using SegmentTraits = CGAL::Arr_segment_traits_2<EK>;
 using Traits = CGAL::Arr_consolidated_curve_data_traits_2<SegmentTraits, int>;
 using Dcel = CGAL::Arr_face_extended_dcel<Traits, int>;
 using Arrangement = CGAL::Arrangement_2<Traits, Dcel>;
-using Locator = CGAL::Arr_trapezoid_ric_point_location<Arrangement>;
+using Locator = CGAL::Arr_landmarks_point_location<Arrangement>;
 using FaceH = Arrangement::Face_const_handle;
 using HalfedgeH = Arrangement::Halfedge_const_handle;
 using VertexH = Arrangement::Vertex_const_handle;
