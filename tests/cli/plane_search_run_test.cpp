@@ -45,7 +45,13 @@ TEST(PlaneSearchRun, ARoofPoint100KilometresAwayFinishesInLittleMemory) {
   ASSERT_NE(levels, std::string::npos);
   EXPECT_GT(std::stod(log.substr(levels + 10)), 150000.0);
   EXPECT_GT(run.peak_rss_kb, 0);
+#ifdef __SANITIZE_ADDRESS__
+  // AddressSanitizer's shadow memory and the instrumented program's own pages
+  // count toward the resident set too; 1.5 GB of counts still stand out.
+  EXPECT_LT(run.peak_rss_kb, 200 * 1024);
+#else
   EXPECT_LT(run.peak_rss_kb, 100 * 1024);
+#endif
 }
 
 }  // namespace
