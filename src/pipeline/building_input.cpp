@@ -6,7 +6,18 @@
 #include <cmath>
 #include <cstring>
 
+#include <CGAL/Exact_predicates_inexact_constructions_kernel.h>
+#include <CGAL/Spatial_sort_traits_adapter_2.h>
+#include <CGAL/hilbert_sort.h>
+#include <CGAL/property_map.h>
+
 namespace roofplanes {
+namespace {
+
+using Kernel2 = CGAL::Exact_predicates_inexact_constructions_kernel;
+using Point2 = Kernel2::Point_2;
+
+}  // namespace
 
 std::string check_input(const BuildingInput& input) {
   if (input.roof.size() != input.points.size())
@@ -82,7 +93,31 @@ std::vector<std::size_t> canonical_order(const BuildingInput& input) {
     if (p.z != q.z) return p.z < q.z;
     return a < b;
   });
-  return order;
+  // The runs of one x and y, taken along a Hilbert curve: one point after
+  // another near it, so that each insertion into the triangulation walks a
+  // few triangles from the last one (in x order it crosses the building).
+  // The curve is computed from the sorted runs, so it too depends on the
+  // points alone.
+  std::vector<std::size_t> run_start;
+  for (std::size_t k = 0; k < order.size(); ++k) {
+    const Point& p = input.points[order[k]];
+    if (k == 0 || p.x != input.points[order[k - 1]].x || p.y != input.points[order[k - 1]].y)
+      run_start.push_back(k);
+  }
+  std::vector<Point2> starts;
+  starts.reserve(run_start.size());
+  for (const std::size_t k : run_start) starts.emplace_back(input.points[order[k]].x, input.points[order[k]].y);
+  std::vector<std::size_t> runs(run_start.size());
+  std::iota(runs.begin(), runs.end(), std::size_t{0});
+  using Traits = CGAL::Spatial_sort_traits_adapter_2<Kernel2, CGAL::Pointer_property_map<Point2>::const_type>;
+  CGAL::hilbert_sort(runs.begin(), runs.end(), Traits(CGAL::make_property_map(static_cast<const std::vector<Point2>&>(starts))),
+                     CGAL::Hilbert_sort_median_policy());
+  run_start.push_back(order.size());
+  std::vector<std::size_t> curve;
+  curve.reserve(order.size());
+  for (const std::size_t r : runs)
+    for (std::size_t k = run_start[r]; k < run_start[r + 1]; ++k) curve.push_back(order[k]);
+  return curve;
 }
 
 BuildingInput reordered(const BuildingInput& input, const std::vector<std::size_t>& order) {

@@ -32,10 +32,11 @@ std::vector<std::uint8_t> roof_flags_from_positions(const std::vector<Point>& po
                                                     std::vector<std::size_t>& unknown);
 
 // The records' indices in an order that depends on the points alone, not on
-// the order they were read in: by x, then y, roof points before the others
-// at the same x and y, then z, then the record's own index (only records
-// equal in all of that tie there, and they are the same input). Equal x and y
-// end up next to each other.
+// the order they were read in. Records of one x and y are next to each other:
+// roof points first, then by z, then by the record's own index (only records
+// equal in all of that tie there, and they are the same input). These runs
+// follow a Hilbert curve through the distinct x and y, computed from the runs
+// sorted by x then y.
 std::vector<std::size_t> canonical_order(const BuildingInput& input);
 
 // The input with its records in the given order (order[k] is the k-th record).
