@@ -6,6 +6,7 @@
 
 #include "planes/fit_plane.h"
 #include "planes/hough_peaks.h"
+#include "planes/hough_votes.h"
 #include "points/clear_labels.h"
 #include "regions/detect_border.h"
 #include "regions/drop_fragments.h"
@@ -36,12 +37,13 @@ std::vector<PlaneRegion> search_regions(PointTriangulation& triangulation, const
     roof_in_play += v->info().is_roof() ? 1 : 0;
   const std::size_t smallest = std::max<std::size_t>(parameters.min_segment_points, 3);
   std::vector<PlaneRegion> regions;
+  // Voted once; each pass's region withdraws its points' votes.
+  HoughVotes votes = vote_free_roof_points(triangulation, parameters.angle_resolution,
+                                           parameters.distance_resolution, parameters.hough_voters);
   while (roof_in_play >= smallest && (parameters.max_passes == 0 || passes < parameters.max_passes)) {
     report.observer().pass_started(static_cast<int>(passes), roof_in_play);
     ++passes;
-    const std::vector<PlaneCandidate> peaks =
-        hough_peaks(triangulation, parameters.angle_resolution, parameters.distance_resolution,
-                    std::max<std::size_t>(parameters.peak_candidates, 1), parameters.hough_voters);
+    const std::vector<PlaneCandidate> peaks = vote_peaks(votes, std::max<std::size_t>(parameters.peak_candidates, 1));
     PlaneRegion best;
     std::size_t best_score = 0;
     for (const PlaneCandidate& peak : peaks) {
@@ -61,6 +63,7 @@ std::vector<PlaneRegion> search_regions(PointTriangulation& triangulation, const
     if (best.points.size() < smallest) break;
     roof_in_play -= best.points.size();
     clear_is_roof(triangulation, best.points);
+    withdraw_votes(votes, best.points, triangulation);
     regions.push_back(std::move(best));
   }
   return regions;

@@ -1,0 +1,211 @@
+#include "planes/hough_votes.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+namespace roofplanes {
+namespace {
+
+struct Cell {
+  std::uint32_t votes;
+  std::uint32_t direction;
+  std::uint32_t level;
+};
+
+// Up to this many cells are held and counted (64 MB of counts); more (roof
+// points far apart for the distance level) are counted from each
+// direction's sorted levels when peaks are asked for.
+constexpr std::size_t kDenseCells = std::size_t{1} << 24;
+
+std::int32_t level_of(const HoughVotes& votes, const HoughVotes::Direction& n, std::size_t voter) {
+  return hough_s_level(n.nx * votes.x[voter] + n.ny * votes.y[voter] + n.nz * votes.z[voter], votes.grid);
+}
+
+// Adds delta (+1 or −1, as unsigned arithmetic) for the listed voters in every
+// direction, one direction's row at a time.
+void count_voters(HoughVotes& votes, const std::vector<std::size_t>& voters, std::uint32_t delta) {
+  for (std::size_t d = 0; d < votes.directions.size(); ++d) {
+    std::uint32_t* const row = votes.counts.data() + votes.row_start[d] - votes.rows[d].first;
+    for (const std::size_t p : voters) row[level_of(votes, votes.directions[d], p)] += delta;
+  }
+}
+
+// Draws the sample from the free roof points and counts it.
+void draw_sample(HoughVotes& votes, const PointTriangulation& triangulation) {
+  std::size_t roof = 0;
+  for (auto v = triangulation.finite_vertices_begin(); v != triangulation.finite_vertices_end(); ++v)
+    roof += v->info().is_roof() ? 1 : 0;
+  votes.step = votes.max_voters == 0 || roof <= votes.max_voters ? 1 : (roof + votes.max_voters - 1) / votes.max_voters;
+  votes.voters.clear();
+  votes.x.clear();
+  votes.y.clear();
+  votes.z.clear();
+  votes.voter_of_position.assign(triangulation.number_of_vertices(), -1);
+  double reach = 0.0;
+  std::size_t k = 0;
+  for (auto v = triangulation.finite_vertices_begin(); v != triangulation.finite_vertices_end(); ++v) {
+    if (!v->info().is_roof()) continue;
+    const Point3& p = v->point();
+    reach = std::max(reach, std::sqrt(p.x() * p.x() + p.y() * p.y() + p.z() * p.z()));
+    if (k++ % votes.step != 0) continue;
+    votes.voter_of_position[static_cast<std::size_t>(v->info().position())] =
+        static_cast<std::int32_t>(votes.voters.size());
+    votes.voters.push_back(v);
+    votes.x.push_back(p.x());
+    votes.y.push_back(p.y());
+    votes.z.push_back(p.z());
+  }
+  votes.free.assign(votes.voters.size(), 1);
+  votes.free_voters = votes.voters.size();
+
+  const double resolution = votes.distance_resolution;
+  const std::size_t levels = static_cast<std::size_t>(std::ceil(2.0 * (reach + resolution) / resolution));
+  votes.grid = HoughDistanceLevels{-reach - resolution, resolution, std::max<std::size_t>(levels, 1)};
+  votes.counts.clear();
+  votes.rows.clear();
+  votes.row_start.clear();
+  if (votes.voters.empty()) return;
+  // Each direction's voters span only part of the levels (a level roof's
+  // heights, not the building's width): the levels of the sample's bounding
+  // box, one more each side for rounding, are all a row holds.
+  const auto [x_low, x_high] = std::minmax_element(votes.x.begin(), votes.x.end());
+  const auto [y_low, y_high] = std::minmax_element(votes.y.begin(), votes.y.end());
+  const auto [z_low, z_high] = std::minmax_element(votes.z.begin(), votes.z.end());
+  const double cx = 0.5 * (*x_low + *x_high), cy = 0.5 * (*y_low + *y_high), cz = 0.5 * (*z_low + *z_high);
+  const double hx = 0.5 * (*x_high - *x_low), hy = 0.5 * (*y_high - *y_low), hz = 0.5 * (*z_high - *z_low);
+  std::size_t cells = 0;
+  for (const HoughVotes::Direction& n : votes.directions) {
+    const double centre = n.nx * cx + n.ny * cy + n.nz * cz;
+    const double radius = std::fabs(n.nx) * hx + std::fabs(n.ny) * hy + std::fabs(n.nz) * hz;
+    const std::int32_t low = std::max<std::int32_t>(hough_s_level(centre - radius, votes.grid) - 1, 0);
+    const std::int32_t high = std::min<std::int32_t>(hough_s_level(centre + radius, votes.grid) + 1,
+                                                     static_cast<std::int32_t>(votes.grid.count - 1));
+    votes.rows.emplace_back(static_cast<std::uint32_t>(low), static_cast<std::uint32_t>(high) + 1);
+    votes.row_start.push_back(cells);
+    cells += static_cast<std::size_t>(high - low) + 1;
+  }
+  if (cells > kDenseCells) return;
+  votes.counts.assign(cells, 0);
+  std::vector<std::size_t> all(votes.voters.size());
+  for (std::size_t p = 0; p < all.size(); ++p) all[p] = p;
+  count_voters(votes, all, 1u);
+}
+
+}  // namespace
+
+HoughVotes vote_free_roof_points(const PointTriangulation& triangulation, double angle_resolution,
+                                 double distance_resolution, std::size_t max_voters) {
+  HoughVotes votes;
+  votes.distance_resolution = distance_resolution;
+  votes.max_voters = max_voters;
+  std::vector<double> tilt_levels;
+  std::vector<std::vector<double>> pan_levels;
+  double resolution = angle_resolution;
+  hough_levels(tilt_levels, pan_levels, 0, 360, 0, 90, resolution);
+  votes.direction_resolution = resolution;
+  for (std::size_t i = 0; i < tilt_levels.size(); ++i)
+    for (const double pan : pan_levels[i])
+      votes.directions.push_back({std::cos(tilt_levels[i]) * std::cos(pan), std::cos(tilt_levels[i]) * std::sin(pan),
+                                  std::sin(tilt_levels[i])});
+  draw_sample(votes, triangulation);
+  return votes;
+}
+
+void withdraw_votes(HoughVotes& votes, const VertexList& taken, const PointTriangulation& triangulation) {
+  std::vector<std::size_t> gone;
+  for (const Vertex_handle& v : taken) {
+    const std::size_t position = static_cast<std::size_t>(v->info().position());
+    if (position >= votes.voter_of_position.size()) continue;
+    const std::int32_t voter = votes.voter_of_position[position];
+    if (voter < 0 || !votes.free[static_cast<std::size_t>(voter)]) continue;
+    votes.free[static_cast<std::size_t>(voter)] = 0;
+    gone.push_back(static_cast<std::size_t>(voter));
+  }
+  votes.free_voters -= gone.size();
+  // Every free point still votes when the sample was all of them.
+  if (votes.step > 1 && 2 * votes.free_voters < votes.voters.size()) {
+    draw_sample(votes, triangulation);
+    return;
+  }
+  if (!votes.counts.empty()) count_voters(votes, gone, ~0u);
+}
+
+std::vector<PlaneCandidate> vote_peaks(const HoughVotes& votes, std::size_t count) {
+  if (votes.free_voters < 3 || count == 0) return {};
+  const HoughDistanceLevels& grid = votes.grid;
+  // The cells that hold at least floor votes, and the best cell's votes.
+  std::vector<Cell> cells;
+  std::uint32_t best = 0;
+  if (!votes.counts.empty()) {
+    // A cell with fewer than three votes holds no plane, and one with less
+    // than a quarter of the best cell's votes is no rival for this pass: a
+    // later pass finds it when it leads.
+    best = *std::max_element(votes.counts.begin(), votes.counts.end());
+    const std::uint32_t floor = std::max<std::uint32_t>(3, best / 4);
+    for (std::size_t d = 0; d < votes.rows.size(); ++d) {
+      const std::uint32_t* row = votes.counts.data() + votes.row_start[d] - votes.rows[d].first;
+      for (std::uint32_t level = votes.rows[d].first; level < votes.rows[d].second; ++level)
+        if (row[level] >= floor) cells.push_back({row[level], static_cast<std::uint32_t>(d), level});
+    }
+  } else {
+    std::vector<std::int32_t> row;
+    row.reserve(votes.free_voters);
+    const auto each_cell = [&](const auto& visit) {
+      for (std::size_t d = 0; d < votes.directions.size(); ++d) {
+        row.clear();
+        for (std::size_t p = 0; p < votes.voters.size(); ++p)
+          if (votes.free[p]) row.push_back(level_of(votes, votes.directions[d], p));
+        std::sort(row.begin(), row.end());
+        for (std::size_t i = 0; i < row.size();) {
+          std::size_t j = i;
+          while (j < row.size() && row[j] == row[i]) ++j;
+          visit(static_cast<std::uint32_t>(j - i), static_cast<std::uint32_t>(d), static_cast<std::uint32_t>(row[i]));
+          i = j;
+        }
+      }
+    };
+    each_cell([&](std::uint32_t n, std::uint32_t, std::uint32_t) { best = std::max(best, n); });
+    const std::uint32_t floor = std::max<std::uint32_t>(3, best / 4);
+    each_cell([&](std::uint32_t n, std::uint32_t direction, std::uint32_t level) {
+      if (n >= floor) cells.push_back({n, direction, level});
+    });
+  }
+  const auto better = [](const Cell& a, const Cell& b) {
+    if (a.votes != b.votes) return a.votes > b.votes;
+    if (a.direction != b.direction) return a.direction < b.direction;
+    return a.level < b.level;
+  };
+  std::sort(cells.begin(), cells.end(), better);
+
+  // A cell is the same plane as a better one when its direction is near and
+  // it passes near the centre of the better cell's voters.
+  const double cos_apart = std::cos(3.0 * votes.direction_resolution * 3.141592653589793 / 180.0);
+  std::vector<PlaneCandidate> peaks;
+  std::vector<std::array<double, 3>> centres;
+  for (const Cell& cell : cells) {
+    if (peaks.size() == count) break;
+    const HoughVotes::Direction n = votes.directions[cell.direction];
+    const double s = grid.min_s + (static_cast<double>(cell.level) + 0.5) * grid.resolution;
+    bool same = false;
+    for (std::size_t k = 0; k < peaks.size() && !same; ++k) {
+      const PlaneCandidate& q = peaks[k];
+      const std::array<double, 3>& c = centres[k];
+      same = n.nx * q.nx + n.ny * q.ny + n.nz * q.nz > cos_apart &&
+             std::fabs(n.nx * c[0] + n.ny * c[1] + n.nz * c[2] - s) <= 2.0 * grid.resolution;
+    }
+    if (same) continue;
+    peaks.push_back({n.nx, n.ny, n.nz, s, 0.5 * grid.resolution, cell.votes * votes.step});
+    std::array<double, 3> centre{0.0, 0.0, 0.0};
+    for (std::size_t p = 0; p < votes.voters.size(); ++p) {
+      if (!votes.free[p] || level_of(votes, n, p) != static_cast<std::int32_t>(cell.level)) continue;
+      centre[0] += votes.x[p] / cell.votes;
+      centre[1] += votes.y[p] / cell.votes;
+      centre[2] += votes.z[p] / cell.votes;
+    }
+    centres.push_back(centre);
+  }
+  return peaks;
+}
+
+}  // namespace roofplanes
