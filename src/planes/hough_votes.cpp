@@ -128,7 +128,19 @@ void withdraw_votes(HoughVotes& votes, const VertexList& taken, const PointTrian
     draw_sample(votes, triangulation);
     return;
   }
-  if (!votes.counts.empty()) count_voters(votes, gone, ~0u);
+  if (votes.counts.empty()) return;
+  if (gone.size() <= votes.free_voters) {
+    count_voters(votes, gone, ~0u);
+    return;
+  }
+  // Fewer voters remain than leave: counting them afresh is the cheaper way
+  // to the same counts.
+  std::vector<std::size_t> remaining;
+  remaining.reserve(votes.free_voters);
+  for (std::size_t p = 0; p < votes.voters.size(); ++p)
+    if (votes.free[p]) remaining.push_back(p);
+  std::fill(votes.counts.begin(), votes.counts.end(), 0u);
+  count_voters(votes, remaining, 1u);
 }
 
 std::vector<PlaneCandidate> vote_peaks(const HoughVotes& votes, std::size_t count) {
@@ -141,13 +153,21 @@ std::vector<PlaneCandidate> vote_peaks(const HoughVotes& votes, std::size_t coun
     // A cell with fewer than three votes holds no plane, and one with less
     // than a quarter of the best cell's votes is no rival for this pass: a
     // later pass finds it when it leads.
-    best = *std::max_element(votes.counts.begin(), votes.counts.end());
-    const std::uint32_t floor = std::max<std::uint32_t>(3, best / 4);
+    // One reading: a cell under the floor of the best cell so far is under
+    // the final floor too; the few kept above it are filtered at the end.
+    std::uint32_t floor = 3;
     for (std::size_t d = 0; d < votes.rows.size(); ++d) {
       const std::uint32_t* row = votes.counts.data() + votes.row_start[d] - votes.rows[d].first;
-      for (std::uint32_t level = votes.rows[d].first; level < votes.rows[d].second; ++level)
-        if (row[level] >= floor) cells.push_back({row[level], static_cast<std::uint32_t>(d), level});
+      for (std::uint32_t level = votes.rows[d].first; level < votes.rows[d].second; ++level) {
+        if (row[level] < floor) continue;
+        cells.push_back({row[level], static_cast<std::uint32_t>(d), level});
+        if (row[level] > best) {
+          best = row[level];
+          floor = std::max<std::uint32_t>(3, best / 4);
+        }
+      }
     }
+    std::erase_if(cells, [&](const Cell& cell) { return cell.votes < floor; });
   } else {
     std::vector<std::int32_t> row;
     row.reserve(votes.free_voters);

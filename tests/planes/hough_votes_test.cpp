@@ -62,6 +62,9 @@ TEST(hough_votes, KeptVotesAreTheFreePointsVotesAfresh) {
     // Part of a face: its cell keeps the rest.
     take(roof, votes, [](const Point3& p) { return p.x() > 14.0 && p.x() < 17.0; });
     expect_same_peaks(vote_peaks(votes, 5), hough_peaks(roof, 2.0, 0.3, 5, 0));
+    // More leave than remain (the rest is counted afresh).
+    take(roof, votes, [](const Point3& p) { return p.x() < 32.0; });
+    expect_same_peaks(vote_peaks(votes, 5), hough_peaks(roof, 2.0, 0.3, 5, 0));
   }
   {
     SCOPED_TRACE("thinned sample drawn again");
