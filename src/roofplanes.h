@@ -10,6 +10,7 @@
 // global state.
 
 #include "observer/extraction_observer.h"
+#include "pipeline/auto_building.h"
 #include "pipeline/building_input.h"
 #include "pipeline/extract_roof_planes.h"
 #include "pipeline/extraction_result.h"

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <stdexcept>
 #include <utility>
 
@@ -163,7 +164,11 @@ int run_extract(const ExtractOptions& options) {
   if (const std::string problem = check_input(input); !problem.empty()) return input_error(options.points + ": " + problem);
   ResultFiles files = options.files;
   if (files.cityjson && !options.output.empty()) files.epsg = chosen_epsg(options.files.epsg, system, options.points);
-  const Parameters parameters = chosen_parameters(options.constants, input);
+  // The auto preset's estimate and extraction share one triangulation.
+  std::optional<AutoBuilding> ready;
+  if (auto_preset(options.constants)) ready.emplace(input);
+  const Parameters parameters =
+      ready ? chosen_parameters(options.constants, *ready) : chosen_parameters(options.constants, input);
   if (const std::string problem = check_parameters(parameters); !problem.empty()) return input_error(problem);
   if (options.print_parameters) std::cout << format_parameters(parameters) << std::flush;
 
@@ -184,7 +189,8 @@ int run_extract(const ExtractOptions& options) {
   observer.open_log();
   Result result;
   try {
-    result = extract_roof_planes(input, parameters, observer);
+    result = ready ? extract_roof_planes(input, *ready, parameters, observer)
+                   : extract_roof_planes(input, parameters, observer);
   } catch (const std::logic_error& refused) {  // roof points too far apart (length_error), or unusable input
     observer.finish();
     // A refused run leaves nothing behind: not the folder it made, nor the

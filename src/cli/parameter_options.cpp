@@ -75,8 +75,14 @@ void add_parameter_choice(CLI::App& command, ParameterChoice& choice) {
 }
 
 Parameters chosen_parameters(const ParameterChoice& choice, const BuildingInput& building) {
-  const Preset preset = choice.preset == "auto" ? Preset::automatic : Preset::seed;
+  const Preset preset = auto_preset(choice) ? Preset::automatic : Preset::seed;
   return override_parameters(preset_parameters(preset, building), choice.parameters, choice.given);
+}
+
+bool auto_preset(const ParameterChoice& choice) { return choice.preset == "auto"; }
+
+Parameters chosen_parameters(const ParameterChoice& choice, const AutoBuilding& building) {
+  return override_parameters(auto_parameters(building), choice.parameters, choice.given);
 }
 
 }  // namespace roofplanes

@@ -5,6 +5,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "pipeline/auto_building.h"
 #include "pipeline/building_input.h"
 #include "pipeline/parameters.h"
 
@@ -38,5 +39,12 @@ void add_parameter_choice(CLI::App& command, ParameterChoice& choice);
 // The constants for one building: the preset's values for it, then the
 // options given.
 Parameters chosen_parameters(const ParameterChoice& choice, const BuildingInput& building);
+
+// Whether the choice is the auto preset, whose extraction can share the
+// building made ready for its constants (AutoBuilding).
+bool auto_preset(const ParameterChoice& choice);
+
+// chosen_parameters of the auto preset for a building made ready.
+Parameters chosen_parameters(const ParameterChoice& choice, const AutoBuilding& building);
 
 }  // namespace roofplanes

@@ -236,7 +236,14 @@ int run_tile(const TileOptions& options) {
                                options.ground.ground_height};
   ProgressLine progress{start, start};
   const std::vector<TileBuilding> buildings = extract_tile(
-      points, found, [&](const BuildingInput& input) { return extract_roof_planes(input, chosen_parameters(options.constants, input)); },
+      points, found,
+      [&](const BuildingInput& input) {
+        if (!auto_preset(options.constants)) return extract_roof_planes(input, chosen_parameters(options.constants, input));
+        // The auto preset's estimate and extraction share one triangulation.
+        AutoBuilding ready(input);
+        ExtractionObserver silent;
+        return extract_roof_planes(input, ready, chosen_parameters(options.constants, ready), silent);
+      },
       options.jobs, [&](const TileProgress& p) { progress.update(p); }, ground, model);
   progress.clear();
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "observer/report.h"
+#include "pipeline/auto_building.h"
 #include "pipeline/auto_extraction.h"
 #include "pipeline/pass_extras.h"
 #include "pipeline/vrml_file_name.h"
@@ -212,11 +213,10 @@ Result make_result(const PointCloud& cloud, const std::vector<double>& centroid,
   return result;
 }
 
-Result extract_in_input_order(const BuildingInput& input, const Parameters& parameters, ExtractionObserver& observer) {
+// The extraction of a triangulated cloud whose roof points are marked.
+Result extract_cloud(PointCloud& cloud, const Parameters& parameters, ExtractionObserver& observer) {
   Report report(observer);
-  PointCloud cloud = triangulate_points(input.points);
   const std::vector<double> centroid = centre_points(cloud.triangulation);
-  mark_roof_points(input.roof, cloud);
   check_distance_levels(cloud, parameters.distance_resolution);
 
   RoofSegmentList segments;
@@ -232,6 +232,12 @@ Result extract_in_input_order(const BuildingInput& input, const Parameters& para
   Result result = make_result(cloud, centroid, segments, extras, passes);
   result.parameters = parameters;
   return result;
+}
+
+Result extract_in_input_order(const BuildingInput& input, const Parameters& parameters, ExtractionObserver& observer) {
+  PointCloud cloud = triangulate_points(input.points);
+  mark_roof_points(input.roof, cloud);
+  return extract_cloud(cloud, parameters, observer);
 }
 
 // A result of the records in canonical order (order[k] the k-th) told in the
@@ -279,6 +285,14 @@ Result extract_roof_planes(const BuildingInput& input, const Parameters& paramet
   // not the sums' rounding, not the segments' numbers.
   const std::vector<std::size_t> order = canonical_order(input);
   return in_input_records(extract_in_input_order(reordered(input, order), parameters, observer), input, order);
+}
+
+Result extract_roof_planes(const BuildingInput& input, AutoBuilding& building, const Parameters& parameters,
+                           ExtractionObserver& observer) {
+  if (const std::string problem = check_parameters(parameters); !problem.empty())
+    throw std::invalid_argument(problem);
+  if (!parameters.auto_method) return extract_in_input_order(input, parameters, observer);
+  return in_input_records(extract_cloud(building.cloud, parameters, observer), input, building.order);
 }
 
 Result extract_roof_planes(const BuildingInput& input, const Parameters& parameters) {

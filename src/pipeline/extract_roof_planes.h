@@ -21,6 +21,14 @@ namespace roofplanes {
 // Keeps no state between calls; calls in different threads do not interfere.
 Result extract_roof_planes(const BuildingInput& input, const Parameters& parameters, ExtractionObserver& observer);
 
+// The same for a building made ready for the auto method (from this input),
+// whose triangulation the auto method takes over rather than building its
+// own: the building is used up. With parameters whose auto_method is off, the
+// input is extracted as above.
+struct AutoBuilding;
+Result extract_roof_planes(const BuildingInput& input, AutoBuilding& building, const Parameters& parameters,
+                           ExtractionObserver& observer);
+
 // The same without any report.
 Result extract_roof_planes(const BuildingInput& input, const Parameters& parameters = {});
 

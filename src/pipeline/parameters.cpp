@@ -5,9 +5,7 @@
 #include <cmath>
 #include <stdexcept>
 
-#include "points/mark_roof_points.h"
-#include "points/point_cloud.h"
-#include "points/scan_quality.h"
+#include "pipeline/auto_building.h"
 
 namespace roofplanes {
 
@@ -98,14 +96,14 @@ Parameters auto_parameters(double point_spacing, double height_noise) {
   return p;
 }
 
+Parameters auto_parameters(const AutoBuilding& building) {
+  return auto_parameters(building.quality.spacing, building.quality.noise);
+}
+
 Parameters auto_parameters(const BuildingInput& input) {
-  if (const std::string problem = check_input(input); !problem.empty()) throw std::invalid_argument(problem);
   // In canonical order, as the auto method runs: the same estimate whatever the records' order.
-  const BuildingInput canonical = reordered(input, canonical_order(input));
-  PointCloud cloud = triangulate_points(canonical.points);
-  mark_roof_points(canonical.roof, cloud);
-  const ScanQuality quality = estimate_scan_quality(cloud.triangulation);
-  return auto_parameters(quality.spacing, quality.noise);
+  const AutoBuilding building(input);
+  return auto_parameters(building);
 }
 
 Parameters preset_parameters(Preset preset, const BuildingInput& input) {

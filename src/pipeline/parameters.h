@@ -61,6 +61,8 @@ Parameters auto_parameters(double point_spacing, double height_noise);
 // from its roof points (estimate_scan_quality), then auto_parameters.
 // Throws std::invalid_argument when check_input finds a problem.
 Parameters auto_parameters(const BuildingInput& input);
+struct AutoBuilding;
+Parameters auto_parameters(const AutoBuilding& building);  // the same for a building made ready
 
 // The values of a preset for a building; the seed preset ignores the building.
 Parameters preset_parameters(Preset preset, const BuildingInput& input);

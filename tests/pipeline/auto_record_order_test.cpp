@@ -50,6 +50,12 @@ TEST(AutoRecordOrder, ShuffledRecordsGiveTheSameSegmentsLabelsAndNumbers) {
         EXPECT_EQ(format_parameters(shuffled_parameters), format_parameters(parameters));
         const Result result = extract_roof_planes(shuffled, shuffled_parameters);
         roofplanes::testing::expect_same_result(reference, input, result, shuffled, order);
+        // The commands' way: one building made ready for the estimate and the extraction.
+        AutoBuilding ready(shuffled);
+        EXPECT_EQ(format_parameters(auto_parameters(ready)), format_parameters(parameters));
+        ExtractionObserver silent;
+        const Result shared = extract_roof_planes(shuffled, ready, shuffled_parameters, silent);
+        roofplanes::testing::expect_same_result(reference, input, shared, shuffled, order);
       }
     }
   }
