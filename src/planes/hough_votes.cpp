@@ -23,11 +23,31 @@ std::int32_t level_of(const HoughVotes& votes, const HoughVotes::Direction& n, s
 }
 
 // Adds delta (+1 or −1, as unsigned arithmetic) for the listed voters in every
-// direction, one direction's row at a time.
+// direction, one direction's row at a time. The voters' points are gathered
+// first, so that the levels of a row are computed in one plain loop the
+// compiler can vectorise.
 void count_voters(HoughVotes& votes, const std::vector<std::size_t>& voters, std::uint32_t delta) {
+  const std::size_t n = voters.size();
+  std::vector<double> x(n), y(n), z(n), s(n);
+  std::vector<std::int32_t> level(n);
+  for (std::size_t k = 0; k < n; ++k) {
+    x[k] = votes.x[voters[k]];
+    y[k] = votes.y[voters[k]];
+    z[k] = votes.z[voters[k]];
+  }
+  const double min_s = votes.grid.min_s, resolution = votes.grid.resolution;
+  const double last = static_cast<double>(votes.grid.count - 1);
   for (std::size_t d = 0; d < votes.directions.size(); ++d) {
+    const HoughVotes::Direction direction = votes.directions[d];
+    // hough_s_level, written out for the loop.
+    for (std::size_t k = 0; k < n; ++k) {
+      double q = (direction.nx * x[k] + direction.ny * y[k] + direction.nz * z[k] - min_s) / resolution;
+      q = q > 0.0 ? q : 0.0;
+      q = q < last ? q : last;
+      level[k] = static_cast<std::int32_t>(q);
+    }
     std::uint32_t* const row = votes.counts.data() + votes.row_start[d] - votes.rows[d].first;
-    for (const std::size_t p : voters) row[level_of(votes, votes.directions[d], p)] += delta;
+    for (std::size_t k = 0; k < n; ++k) row[level[k]] += delta;
   }
 }
 
