@@ -9,7 +9,8 @@ namespace roofplanes {
 std::vector<PlaneCandidate> hough_peaks(const PointTriangulation& triangulation, double angle_resolution,
                                         double distance_resolution, std::size_t count, std::size_t max_voters) {
   if (count == 0) return {};
-  return vote_peaks(vote_free_roof_points(triangulation, angle_resolution, distance_resolution, max_voters), count);
+  HoughVotes votes = vote_free_roof_points(triangulation, angle_resolution, distance_resolution, max_voters);
+  return vote_peaks(votes, count);
 }
 
 VertexList candidate_points(const PointTriangulation& triangulation, const PlaneCandidate& candidate) {

@@ -48,6 +48,9 @@ void count_voters(HoughVotes& votes, const std::vector<std::size_t>& voters, std
     }
     std::uint32_t* const row = votes.counts.data() + votes.row_start[d] - votes.rows[d].first;
     for (std::size_t k = 0; k < n; ++k) row[level[k]] += delta;
+    // Withdrawn votes leave the row's largest count a bound from above.
+    if (delta == 1u)
+      votes.row_bound[d] = *std::max_element(row + votes.rows[d].first, row + votes.rows[d].second);
   }
 }
 
@@ -107,6 +110,7 @@ void draw_sample(HoughVotes& votes, const PointTriangulation& triangulation) {
   }
   if (cells > kDenseCells) return;
   votes.counts.assign(cells, 0);
+  votes.row_bound.assign(votes.directions.size(), 0);
   std::vector<std::size_t> all(votes.voters.size());
   for (std::size_t p = 0; p < all.size(); ++p) all[p] = p;
   count_voters(votes, all, 1u);
@@ -160,10 +164,11 @@ void withdraw_votes(HoughVotes& votes, const VertexList& taken, const PointTrian
   for (std::size_t p = 0; p < votes.voters.size(); ++p)
     if (votes.free[p]) remaining.push_back(p);
   std::fill(votes.counts.begin(), votes.counts.end(), 0u);
+  std::fill(votes.row_bound.begin(), votes.row_bound.end(), 0u);
   count_voters(votes, remaining, 1u);
 }
 
-std::vector<PlaneCandidate> vote_peaks(const HoughVotes& votes, std::size_t count) {
+std::vector<PlaneCandidate> vote_peaks(HoughVotes& votes, std::size_t count) {
   if (votes.free_voters < 3 || count == 0) return {};
   const HoughDistanceLevels& grid = votes.grid;
   // The cells that hold at least floor votes, and the best cell's votes.
@@ -173,19 +178,30 @@ std::vector<PlaneCandidate> vote_peaks(const HoughVotes& votes, std::size_t coun
     // A cell with fewer than three votes holds no plane, and one with less
     // than a quarter of the best cell's votes is no rival for this pass: a
     // later pass finds it when it leads.
-    // One reading: a cell under the floor of the best cell so far is under
-    // the final floor too; the few kept above it are filtered at the end.
+    // Rows are read from the highest bound down, and a row whose bound is
+    // under the floor of the best cell so far, like all after it, holds no
+    // cell above the final floor; reading a row makes its bound exact. Cells
+    // kept above an earlier floor are filtered at the end.
+    std::vector<std::uint32_t> order(votes.rows.size());
+    for (std::size_t d = 0; d < order.size(); ++d) order[d] = static_cast<std::uint32_t>(d);
+    std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+      return votes.row_bound[a] != votes.row_bound[b] ? votes.row_bound[a] > votes.row_bound[b] : a < b;
+    });
     std::uint32_t floor = 3;
-    for (std::size_t d = 0; d < votes.rows.size(); ++d) {
+    for (const std::uint32_t d : order) {
+      if (votes.row_bound[d] < floor) break;
       const std::uint32_t* row = votes.counts.data() + votes.row_start[d] - votes.rows[d].first;
+      std::uint32_t row_best = 0;
       for (std::uint32_t level = votes.rows[d].first; level < votes.rows[d].second; ++level) {
+        row_best = std::max(row_best, row[level]);
         if (row[level] < floor) continue;
-        cells.push_back({row[level], static_cast<std::uint32_t>(d), level});
+        cells.push_back({row[level], d, level});
         if (row[level] > best) {
           best = row[level];
           floor = std::max<std::uint32_t>(3, best / 4);
         }
       }
+      votes.row_bound[d] = row_best;
     }
     std::erase_if(cells, [&](const Cell& cell) { return cell.votes < floor; });
   } else {

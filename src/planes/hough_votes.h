@@ -38,6 +38,7 @@ struct HoughVotes {
   std::vector<std::pair<std::uint32_t, std::uint32_t>> rows;
   std::vector<std::size_t> row_start;
   std::vector<std::uint32_t> counts;
+  std::vector<std::uint32_t> row_bound;  // per direction: no count of its row is larger
 };
 
 // The votes of the free roof points of triangulation, on the direction grid of
@@ -52,6 +53,7 @@ HoughVotes vote_free_roof_points(const PointTriangulation& triangulation, double
 void withdraw_votes(HoughVotes& votes, const VertexList& taken, const PointTriangulation& triangulation);
 
 // The count best distinct cells of the votes, as hough_peaks describes them.
-std::vector<PlaneCandidate> vote_peaks(const HoughVotes& votes, std::size_t count);
+// Tightens the rows' bounds it reads on the way.
+std::vector<PlaneCandidate> vote_peaks(HoughVotes& votes, std::size_t count);
 
 }  // namespace roofplanes
