@@ -16,6 +16,8 @@
 // core: the CPU time measured is the main thread's), ROOFPLANES_VOTE_KERNEL
 // (sse2, avx2) picks the vote loop.
 // BM_VoteGrid times the vote loop alone over every roof point and direction.
+// BM_AutoSearchVotes times the auto search's Hough work over its passes, with
+// votes cast afresh each pass and with votes kept from pass to pass.
 // BM_TriangulationOnly loads the same building without detecting anything: run
 // under /usr/bin/time -v, its maximum resident set is the baseline to subtract
 // from that of BM_HoughTDS at the same size.
@@ -40,9 +42,12 @@
 #include "pipeline/building_input.h"
 #include "planes/hough_TDS.h"
 #include "planes/hough_levels.h"
+#include "planes/hough_peaks.h"
+#include "planes/hough_votes.h"
 #include "planes/hough_vote.h"
 #include "planes/max_roof_distance.h"
 #include "points/centre_points.h"
+#include "points/clear_labels.h"
 #include "points/mark_roof_points.h"
 #include "points/point_cloud.h"
 
@@ -206,6 +211,43 @@ void BM_VoteGrid(benchmark::State& state) {
                          benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
+// The auto search's Hough work over the passes of one building: each pass
+// asks for five peaks and takes the best one's cell (2° directions, 0.1 m
+// levels, at most 1,500 voters, as the auto preset has them), until fewer than
+// 24 points are left or 40 passes have run. Arg 0 votes afresh every pass
+// (hough_peaks); arg 1 keeps the votes and withdraws the taken points'
+// (vote_free_roof_points, withdraw_votes, vote_peaks). Above 1,500 roof
+// points the two sample different voters after the first pass, so the passes
+// counter (how many ran) can differ by one or two.
+void BM_AutoSearchVotes(benchmark::State& state) {
+  LoadedBuilding& building = building_for(static_cast<std::size_t>(state.range(0)));
+  const bool kept = state.range(1) != 0;
+  PointTriangulation& triangulation = building.cloud.triangulation;
+  VertexList roof;
+  for (const Vertex_handle& v : building.cloud.vertices)
+    if (v->info().is_roof()) roof.push_back(v);
+  std::size_t passes = 0;
+  for (auto _ : state) {
+    passes = 0;
+    HoughVotes votes;
+    if (kept) votes = vote_free_roof_points(triangulation, 2.0, 0.1, 1500);
+    for (; passes < 40; ++passes) {
+      const std::vector<PlaneCandidate> peaks =
+          kept ? vote_peaks(votes, 5) : hough_peaks(triangulation, 2.0, 0.1, 5, 1500);
+      if (peaks.empty()) break;
+      VertexList taken = candidate_points(triangulation, peaks.front());
+      if (taken.size() < 24) break;
+      clear_is_roof(triangulation, taken);
+      if (kept) withdraw_votes(votes, taken, triangulation);
+    }
+    state.PauseTiming();
+    for (const Vertex_handle& v : roof) v->info().set_is_roof(true);
+    state.ResumeTiming();
+  }
+  state.counters["passes"] = static_cast<double>(passes);
+  state.counters["roof_points"] = static_cast<double>(building.roof_points);
+}
+
 void BM_TriangulationOnly(benchmark::State& state) {
   LoadedBuilding& building = building_for(static_cast<std::size_t>(state.range(0)));
   for (auto _ : state) benchmark::DoNotOptimize(building.cloud.triangulation.number_of_vertices());
@@ -215,6 +257,9 @@ void BM_TriangulationOnly(benchmark::State& state) {
 BENCHMARK(BM_HoughTDS)->Arg(10'000)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_HoughTDSRowByRow)->Arg(10'000)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_VoteGrid)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AutoSearchVotes)
+    ->ArgsProduct({{10'000, 100'000}, {0, 1}})
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TriangulationOnly)->Arg(10'000)->Arg(100'000)->Arg(1'000'000)->Iterations(1);
 
 }  // namespace
