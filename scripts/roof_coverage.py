@@ -2,20 +2,25 @@
 """How much of each building's roof a roofplanes result leaves unlabelled.
 
     python3 scripts/roof_coverage.py OUT/points.ply [--radius 1.0] [--rms 0.05]
-                                     [--slope 70] [--groups 20]
+                                     [--slope 70] [--groups 20] [--points FILE]
 
 Reads the binary points.ply that `roofplanes tile` writes (x, y, z, segment,
 roof, building). A building's roof point (roof = 1) that no segment holds is
-"roof-like" when the plane fitted to it and its roof neighbours within
---radius metres leaves a root mean square height residual of at most --rms
-metres and is less steep than --slope degrees; else "other" (facade strips,
-walls, antennas, clutter). Prints per building: roof points, segments (faces
+"roof-like" when a plane through it fits its roof neighbours within --radius
+metres: the plane through it and two neighbours that most neighbours lie
+within 2 --rms of, fitted again to those, leaves a root mean square height
+residual of at most --rms metres, holds a fifth of the neighbours (six at
+least), spreads in both directions and is less steep than --slope degrees
+(the best plane, not one through all: a wall's top, a lower roof or a unit
+may lie within the radius); else "other" (facade strips, walls, antennas,
+clutter). Prints per building: roof points, segments (faces
 found), labelled points, unlabelled roof-like and other points, and the
 roof-like unlabelled share: unlabelled roof-like / (labelled + unlabelled
 roof-like), the share of the points of real roof faces left out. Then the
 connected groups (points within --radius) of unlabelled roof-like points of
-at least --groups points: size, centre, height and slope, to look at.
-Python 3 standard library only.
+at least --groups points: size, centre, height and slope, to look at;
+--points writes them, one "x y z building" line each. Python 3 standard
+library only.
 """
 import argparse
 import math
