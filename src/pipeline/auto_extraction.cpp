@@ -10,6 +10,7 @@
 #include "points/clear_labels.h"
 #include "regions/detect_border.h"
 #include "regions/drop_fragments.h"
+#include "regions/find_free_faces.h"
 #include "regions/join_free_points.h"
 #include "regions/merge_coplanar_regions.h"
 #include "regions/order_outline.h"
@@ -93,6 +94,24 @@ void settle_regions(const PointTriangulation& triangulation, std::vector<PlaneRe
   if (parameters.min_segment_points > 0) {
     const std::size_t dropped = drop_fragments(triangulation, regions, parameters.min_segment_points, tolerance);
     report.log_line("dropped ", dropped, " fragments");
+  }
+  if (parameters.min_segment_points > 0) {
+    // As large as a segment the search keeps, and a metre and four spacings
+    // wide: narrower is a ledge, a parapet's top or a gutter (a strip of width
+    // w spreads w / sqrt(12) about its middle).
+    const double min_width = std::max(1.0, 4.0 * parameters.point_spacing) / std::sqrt(12.0);
+    const std::size_t found =
+        find_free_faces(triangulation, regions, tolerance, parameters.min_segment_points, min_width);
+    report.log_line("found ", found, " more faces among the free roof points");
+    if (found > 0) {
+      const std::size_t joined_late = join_free_points(triangulation, regions, tolerance);
+      report.log_line("joined ", joined_late, " free roof points to the segment next to them");
+      if (parameters.merge_rms > 0.0 || parameters.merge_ratio > 0.0) {
+        const std::size_t merged = merge_coplanar_regions(triangulation, regions, parameters.merge_rms,
+                                                          parameters.merge_ratio);
+        report.log_line("merged ", merged, " pairs of segments on one plane after the late faces");
+      }
+    }
   }
 }
 

@@ -21,6 +21,24 @@ std::size_t join_free_points(const PointTriangulation& triangulation, std::vecto
     for (const Vertex_handle& v : regions[r].points) owner[static_cast<std::size_t>(v->info().position())] = r;
   }
   const auto position = [](Vertex_handle v) { return static_cast<std::size_t>(v->info().position()); };
+  // The finite vertices within two triangulation edges of v (some twice, v itself too): where a
+  // lower roof runs under an eave, its points and the eave's alternate in plan, and a point of
+  // the lower roof may touch its own face only through an eave point.
+  const auto within_two_edges = [&](Vertex_handle v, auto&& visit) {
+    auto w = triangulation.incident_vertices(v);
+    if (w == nullptr) return;
+    const auto done = w;
+    do {
+      if (triangulation.is_infinite(w)) continue;
+      visit(Vertex_handle(w));
+      if (owner[position(w)] != none) continue;  // through free points only, never across a face
+      auto u = triangulation.incident_vertices(w);
+      const auto around = u;
+      do {
+        if (!triangulation.is_infinite(u)) visit(Vertex_handle(u));
+      } while (++u != around);
+    } while (++w != done);
+  };
   // The free points next to a region are looked at; after the first round
   // only those next to a point that just joined.
   VertexList front;
@@ -36,19 +54,15 @@ std::size_t join_free_points(const PointTriangulation& triangulation, std::vecto
       if (owner[position(v)] != none) continue;
       std::size_t best = none;
       double best_fit = std::numeric_limits<double>::infinity();
-      auto w = triangulation.incident_vertices(v);
-      if (w == nullptr) continue;
-      const auto done = w;
-      do {
-        if (triangulation.is_infinite(w)) continue;
+      within_two_edges(v, [&](Vertex_handle w) {
         const std::size_t r = owner[position(w)];
-        if (r == none) continue;
+        if (r == none) return;
         const double fit = std::fabs(height_residual(regions[r].plane, v->point())) / tolerance[r];
         if (fit <= 1.0 && (fit < best_fit || (fit == best_fit && r < best))) {
           best = r;
           best_fit = fit;
         }
-      } while (++w != done);
+      });
       if (best != none) joining.emplace_back(v, best);
     }
     VertexList next;
@@ -58,17 +72,12 @@ std::size_t join_free_points(const PointTriangulation& triangulation, std::vecto
       grew[r] = 1;
       ++joined;
     }
-    for (const auto& [v, r] : joining) {
-      auto w = triangulation.incident_vertices(v);
-      const auto done = w;
-      do {
-        if (triangulation.is_infinite(w) || owner[position(w)] != none || !w->info().is_roof() ||
-            queued[position(w)])
-          continue;
+    for (const auto& [v, r] : joining)
+      within_two_edges(v, [&](Vertex_handle w) {
+        if (owner[position(w)] != none || !w->info().is_roof() || queued[position(w)]) return;
         queued[position(w)] = 1;
         next.push_back(w);
-      } while (++w != done);
-    }
+      });
     // Ascending positions: the order of the rounds does not hang on the order joins were found in.
     std::sort(next.begin(), next.end(), [&](Vertex_handle a, Vertex_handle b) { return position(a) < position(b); });
     front = std::move(next);
