@@ -228,7 +228,7 @@ Result extract_cloud(PointCloud& cloud, const Parameters& parameters, Extraction
   report.console_line("there are that many segments: ", segments.size());
   number_segments(cloud.triangulation, segments);
   report.console_line("Refining Segments");
-  refine_segments(segments, cloud.triangulation, report);
+  refine_segments(segments, cloud.triangulation, report, static_cast<int>(parameters.refine_rounds));
   Result result = make_result(cloud, centroid, segments, extras, passes);
   result.parameters = parameters;
   return result;

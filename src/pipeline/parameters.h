@@ -38,6 +38,9 @@ struct Parameters {
   // height_noise, the faces are rougher than the noise estimate says: the
   // search runs again with plane_tolerance = 3 × that rms (0: never).
   double rough_face_ratio = 0.0;
+  // Rounds of outline refinement a segment may take before it is left as it
+  // is (an outline that keeps changing).
+  std::size_t refine_rounds = 100;
   // The search stops when a pass's best region is smaller, and smaller
   // segments are dropped (0: keep every segment of three points or more).
   std::size_t min_segment_points = 0;

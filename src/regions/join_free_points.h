@@ -14,11 +14,12 @@ namespace roofplanes {
 double own_tolerance(const PlaneRegion& region, double base);
 
 // Free roof points (is_roof set, in no region) join the region of a point
-// within two triangulation edges when they lie within that region's own
-// tolerance (own_tolerance with base) of its plane, round after round, so that
-// a chain of such points joins through each other. Two edges, not one: where
-// a lower roof runs under an eave, its points and the eave's alternate in
-// plan, and a lower roof point may touch its face only through an eave point. A point with several such regions
+// within two triangulation edges, the middle one a free point (never across
+// another region's point), when they lie within that region's own tolerance
+// (own_tolerance with base) of its plane, round after round, so that a chain
+// of such points joins through each other. Two edges, not one: a single
+// outlier (a gutter, a stray return) no longer cuts the rest of a face's
+// edge off it. A point with several such regions
 // goes to the one it fits best relative to its tolerance (ties: the lower
 // index). Each round decides on the points and owners as they were before
 // it; the planes are fitted again once at the end. Returns the number of

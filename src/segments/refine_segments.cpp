@@ -104,13 +104,14 @@ bool refinement_round(RoofSegmentList& segments, std::size_t i, const PointTrian
 
 }  // namespace
 
-void refine_segments(RoofSegmentList& segments, const PointTriangulation& triangulation, Report& report) {
+void refine_segments(RoofSegmentList& segments, const PointTriangulation& triangulation, Report& report,
+                     int max_rounds) {
   for (std::size_t i = 0; i < segments.size(); ++i) {
     bool changed = true;
     for (int round = 0;; ++round) {
       report.console_line("round ", round, " about border ", i);
       // A segment whose outline keeps changing is left as if it had settled.
-      if (!changed || round == kMaxRefinementRounds) break;
+      if (!changed || round == max_rounds) break;
       changed = refinement_round(segments, i, triangulation, report);
     }
   }

@@ -16,11 +16,12 @@ constexpr int kMaxRefinementRounds = 100;
 // segment in turn is walked in rounds; an outline vertex that fits a
 // neighbouring segment's plane better than its own is taken out and the outline
 // is led round it through its inner neighbours. A segment is left after a round
-// without removal or after kMaxRefinementRounds rounds. Reports "round r about
+// without removal or after max_rounds rounds. Reports "round r about
 // border i", "processing vertex <index>" and "removing" lines to the console
 // and, at the end, the refined outline of the segment at index 0 as the scene
 // "work/ob0_after_first_round.wrl" (when there is a segment). Only outlines change.
-void refine_segments(RoofSegmentList& segments, const PointTriangulation& triangulation, Report& report);
+void refine_segments(RoofSegmentList& segments, const PointTriangulation& triangulation, Report& report,
+                     int max_rounds = kMaxRefinementRounds);
 
 // Whether v's residual to the plane of segments[own] exceeds the integer part
 // of its largest residual to the planes of the segments numbered in

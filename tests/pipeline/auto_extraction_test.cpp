@@ -97,6 +97,27 @@ TEST(extract_segments_auto, EveryStageCountsOnSomeRoof) {
   EXPECT_GT(score(building, off).no_face_segments.size(), score(building, on).no_face_segments.size());
 }
 
+// The outlines' refinement takes the rounds the parameters give it: none
+// leaves every refined outline the walked one, and the auto preset's limit
+// still lets it work on a noisy roof.
+TEST(extract_segments_auto, RefinementTakesTheRoundsItIsGiven) {
+  const BuildingInput input =
+      roofplanes::testing::input_of(generated(RoofShape::cross_gable, 8.0, 0.05, 2));
+  const Parameters on = auto_parameters(input);
+  ASSERT_EQ(on.refine_rounds, 10u);
+  Parameters off = on;
+  off.refine_rounds = 0;
+  const Result none = extract_roof_planes(input, off);
+  const Result some = extract_roof_planes(input, on);
+  ASSERT_EQ(none.segments.size(), some.segments.size());
+  bool refined = false;
+  for (std::size_t i = 0; i < none.segments.size(); ++i) {
+    EXPECT_EQ(none.segments[i].refined_outline, none.segments[i].outline);
+    refined = refined || some.segments[i].refined_outline != some.segments[i].outline;
+  }
+  EXPECT_TRUE(refined);
+}
+
 // A settling round is a round: one of them already moves points, so the
 // result differs from none on a roof where settling counts, and the run says
 // how many moved.
