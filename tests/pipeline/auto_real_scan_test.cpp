@@ -67,6 +67,35 @@ TEST(AutoRealScan, ShuffledRecordsGiveTheSameResult) {
   }
 }
 
+// A crop building's points as the extraction keeps them (of records with one
+// x and y, a wall scanned from above, the one canonical order puts first),
+// centred, since plane fits in national-grid coordinates lose their digits;
+// each vertex's segment and roof flag by its first record, and each
+// segment's vertices. Built in place: the handles point into the cloud.
+struct LabelledCloud {
+  LabelledCloud(const BuildingInput& input, const Result& result)
+      : order(canonical_order(input)), cloud(triangulate_points(reordered(input, order).points)) {
+    centre_points(cloud.triangulation);
+    label.assign(cloud.vertices.size(), 0);
+    roof.assign(cloud.vertices.size(), 0);
+    members.resize(result.segments.size() + 1);
+    for (std::size_t v = 0; v < cloud.vertices.size(); ++v) {
+      const std::size_t record = order[cloud.first_record[v]];
+      label[v] = result.labels[record];
+      roof[v] = input.roof[record];
+      if (label[v] > 0) members[static_cast<std::size_t>(label[v])].push_back(cloud.vertices[v]);
+    }
+  }
+  LabelledCloud(const LabelledCloud&) = delete;
+  LabelledCloud& operator=(const LabelledCloud&) = delete;
+
+  std::vector<std::size_t> order;
+  PointCloud cloud;
+  std::vector<int> label;
+  std::vector<char> roof;
+  std::vector<VertexList> members;
+};
+
 // Two segments whose points touch (a triangulation edge joins them) and that
 // one plane fits with an rms under 1.5 times their pooled rms about their own
 // planes are one face split in two; the merge stage exists to leave none.
@@ -79,18 +108,10 @@ TEST(AutoRealScan, NoTwoNeighbouringSegmentsOnOnePlane) {
       SCOPED_TRACE(std::string(crop) + " building " + std::to_string(b + 1));
       const BuildingInput& input = buildings[b];
       const Result result = extract_roof_planes(input, auto_parameters(input));
-      // The points as the extraction keeps them: of records with one x and
-      // y (a wall scanned from above), the one canonical order puts first.
-      const std::vector<std::size_t> order = canonical_order(input);
-      PointCloud cloud = triangulate_points(reordered(input, order).points);
-      centre_points(cloud.triangulation);  // plane fits in national-grid coordinates lose their digits
-      // Each vertex's segment, by its first record.
-      std::vector<int> label(cloud.vertices.size(), 0);
-      std::vector<VertexList> members(result.segments.size() + 1);
-      for (std::size_t v = 0; v < cloud.vertices.size(); ++v) {
-        label[v] = result.labels[order[cloud.first_record[v]]];
-        if (label[v] > 0) members[static_cast<std::size_t>(label[v])].push_back(cloud.vertices[v]);
-      }
+      const LabelledCloud labelled(input, result);
+      const PointCloud& cloud = labelled.cloud;
+      const std::vector<int>& label = labelled.label;
+      const std::vector<VertexList>& members = labelled.members;
       std::set<std::pair<int, int>> touching;
       for (auto e = cloud.triangulation.finite_edges_begin(); e != cloud.triangulation.finite_edges_end(); ++e) {
         const Vertex_handle a = e->first->vertex(PointTriangulation::cw(e->second));
@@ -126,18 +147,11 @@ TEST(AutoRealScan, NoFreeRoofPointOnTheFaceItTouches) {
       SCOPED_TRACE(std::string(crop) + " building " + std::to_string(b + 1));
       const BuildingInput& input = buildings[b];
       const Result result = extract_roof_planes(input, auto_parameters(input));
-      const std::vector<std::size_t> order = canonical_order(input);
-      PointCloud cloud = triangulate_points(reordered(input, order).points);
-      centre_points(cloud.triangulation);
-      std::vector<int> label(cloud.vertices.size(), 0);
-      std::vector<char> roof(cloud.vertices.size(), 0);
-      std::vector<VertexList> members(result.segments.size() + 1);
-      for (std::size_t v = 0; v < cloud.vertices.size(); ++v) {
-        const std::size_t record = order[cloud.first_record[v]];
-        label[v] = result.labels[record];
-        roof[v] = input.roof[record];
-        if (label[v] > 0) members[static_cast<std::size_t>(label[v])].push_back(cloud.vertices[v]);
-      }
+      const LabelledCloud labelled(input, result);
+      const PointCloud& cloud = labelled.cloud;
+      const std::vector<int>& label = labelled.label;
+      const std::vector<char>& roof = labelled.roof;
+      const std::vector<VertexList>& members = labelled.members;
       std::vector<HeightPlane> planes(members.size());
       for (std::size_t s = 1; s < members.size(); ++s) planes[s] = fit_height_plane(members[s]);
       const double near = result.parameters.plane_tolerance / 2.0;
