@@ -96,12 +96,10 @@ struct LabelledCloud {
   std::vector<VertexList> members;
 };
 
-// Two segments whose points touch (a triangulation edge joins them) and that
-// one plane fits with an rms under 1.5 times their pooled rms about their own
-// planes are one face split in two; the merge stage exists to leave none.
-// Also: the segments hold most roof points.
-TEST(AutoRealScan, NoTwoNeighbouringSegmentsOnOnePlane) {
-  if (!have_crops()) GTEST_SKIP() << "the shared real crops are not beside the checkout";
+// Calls visit(result, labelled) for every building of both crops,
+// extracted with the auto preset, inside a trace naming it.
+template <class Visit>
+void for_each_labelled_building(const Visit& visit) {
   for (const char* crop : kCrops) {
     const std::vector<BuildingInput> buildings = real_buildings(crop);
     for (std::size_t b = 0; b < buildings.size(); ++b) {
@@ -109,29 +107,39 @@ TEST(AutoRealScan, NoTwoNeighbouringSegmentsOnOnePlane) {
       const BuildingInput& input = buildings[b];
       const Result result = extract_roof_planes(input, auto_parameters(input));
       const LabelledCloud labelled(input, result);
-      const PointCloud& cloud = labelled.cloud;
-      const std::vector<int>& label = labelled.label;
-      const std::vector<VertexList>& members = labelled.members;
-      std::set<std::pair<int, int>> touching;
-      for (auto e = cloud.triangulation.finite_edges_begin(); e != cloud.triangulation.finite_edges_end(); ++e) {
-        const Vertex_handle a = e->first->vertex(PointTriangulation::cw(e->second));
-        const Vertex_handle c = e->first->vertex(PointTriangulation::ccw(e->second));
-        const int la = label[static_cast<std::size_t>(a->info().position())];
-        const int lc = label[static_cast<std::size_t>(c->info().position())];
-        if (la > 0 && lc > 0 && la != lc) touching.insert({std::min(la, lc), std::max(la, lc)});
-      }
-      for (const auto& [i, j] : touching) {
-        const VertexList &pi = members[static_cast<std::size_t>(i)], &pj = members[static_cast<std::size_t>(j)];
-        VertexList both = pi;
-        both.insert(both.end(), pj.begin(), pj.end());
-        const double own_i = height_rms(fit_height_plane(pi), pi), own_j = height_rms(fit_height_plane(pj), pj);
-        const double ni = static_cast<double>(pi.size()), nj = static_cast<double>(pj.size());
-        const double pooled = std::sqrt((ni * own_i * own_i + nj * own_j * own_j) / (ni + nj));
-        EXPECT_GT(height_rms(fit_height_plane(both), both), 1.5 * pooled)
-            << "segments " << i << " (" << pi.size() << " points) and " << j << " (" << pj.size() << " points)";
-      }
+      visit(result, labelled);
     }
   }
+}
+
+// Two segments whose points touch (a triangulation edge joins them) and that
+// one plane fits with an rms under 1.5 times their pooled rms about their own
+// planes are one face split in two; the merge stage exists to leave none.
+TEST(AutoRealScan, NoTwoNeighbouringSegmentsOnOnePlane) {
+  if (!have_crops()) GTEST_SKIP() << "the shared real crops are not beside the checkout";
+  for_each_labelled_building([](const Result&, const LabelledCloud& labelled) {
+    const PointCloud& cloud = labelled.cloud;
+    const std::vector<int>& label = labelled.label;
+    const std::vector<VertexList>& members = labelled.members;
+    std::set<std::pair<int, int>> touching;
+    for (auto e = cloud.triangulation.finite_edges_begin(); e != cloud.triangulation.finite_edges_end(); ++e) {
+      const Vertex_handle a = e->first->vertex(PointTriangulation::cw(e->second));
+      const Vertex_handle c = e->first->vertex(PointTriangulation::ccw(e->second));
+      const int la = label[static_cast<std::size_t>(a->info().position())];
+      const int lc = label[static_cast<std::size_t>(c->info().position())];
+      if (la > 0 && lc > 0 && la != lc) touching.insert({std::min(la, lc), std::max(la, lc)});
+    }
+    for (const auto& [i, j] : touching) {
+      const VertexList &pi = members[static_cast<std::size_t>(i)], &pj = members[static_cast<std::size_t>(j)];
+      VertexList both = pi;
+      both.insert(both.end(), pj.begin(), pj.end());
+      const double own_i = height_rms(fit_height_plane(pi), pi), own_j = height_rms(fit_height_plane(pj), pj);
+      const double ni = static_cast<double>(pi.size()), nj = static_cast<double>(pj.size());
+      const double pooled = std::sqrt((ni * own_i * own_i + nj * own_j * own_j) / (ni + nj));
+      EXPECT_GT(height_rms(fit_height_plane(both), both), 1.5 * pooled)
+          << "segments " << i << " (" << pi.size() << " points) and " << j << " (" << pj.size() << " points)";
+    }
+  });
 }
 
 // A free roof point that a segment's point touches (a triangulation edge)
@@ -141,39 +149,32 @@ TEST(AutoRealScan, NoTwoNeighbouringSegmentsOnOnePlane) {
 // planes' last refits after joining.
 TEST(AutoRealScan, NoFreeRoofPointOnTheFaceItTouches) {
   if (!have_crops()) GTEST_SKIP() << "the shared real crops are not beside the checkout";
-  for (const char* crop : kCrops) {
-    const std::vector<BuildingInput> buildings = real_buildings(crop);
-    for (std::size_t b = 0; b < buildings.size(); ++b) {
-      SCOPED_TRACE(std::string(crop) + " building " + std::to_string(b + 1));
-      const BuildingInput& input = buildings[b];
-      const Result result = extract_roof_planes(input, auto_parameters(input));
-      const LabelledCloud labelled(input, result);
-      const PointCloud& cloud = labelled.cloud;
-      const std::vector<int>& label = labelled.label;
-      const std::vector<char>& roof = labelled.roof;
-      const std::vector<VertexList>& members = labelled.members;
-      std::vector<HeightPlane> planes(members.size());
-      for (std::size_t s = 1; s < members.size(); ++s) planes[s] = fit_height_plane(members[s]);
-      const double near = result.parameters.plane_tolerance / 2.0;
-      std::size_t left = 0, free_roof = 0;
-      for (std::size_t v = 0; v < cloud.vertices.size(); ++v) {
-        if (!roof[v] || label[v] != 0) continue;
-        ++free_roof;
-        const Vertex_handle vertex = cloud.vertices[v];
-        auto w = cloud.triangulation.incident_vertices(vertex);
-        const auto done = w;
-        bool on_face = false;
-        do {
-          if (cloud.triangulation.is_infinite(w)) continue;
-          const int s = label[static_cast<std::size_t>(w->info().position())];
-          on_face = on_face || (s > 0 && std::fabs(height_residual(planes[static_cast<std::size_t>(s)],
-                                                                    vertex->point())) <= near);
-        } while (++w != done);
-        left += on_face ? 1 : 0;
-      }
-      EXPECT_EQ(left, 0u) << "of " << free_roof << " free roof points";
+  for_each_labelled_building([](const Result& result, const LabelledCloud& labelled) {
+    const PointCloud& cloud = labelled.cloud;
+    const std::vector<int>& label = labelled.label;
+    const std::vector<char>& roof = labelled.roof;
+    const std::vector<VertexList>& members = labelled.members;
+    std::vector<HeightPlane> planes(members.size());
+    for (std::size_t s = 1; s < members.size(); ++s) planes[s] = fit_height_plane(members[s]);
+    const double near = result.parameters.plane_tolerance / 2.0;
+    std::size_t left = 0, free_roof = 0;
+    for (std::size_t v = 0; v < cloud.vertices.size(); ++v) {
+      if (!roof[v] || label[v] != 0) continue;
+      ++free_roof;
+      const Vertex_handle vertex = cloud.vertices[v];
+      auto w = cloud.triangulation.incident_vertices(vertex);
+      const auto done = w;
+      bool on_face = false;
+      do {
+        if (cloud.triangulation.is_infinite(w)) continue;
+        const int s = label[static_cast<std::size_t>(w->info().position())];
+        on_face = on_face || (s > 0 && std::fabs(height_residual(planes[static_cast<std::size_t>(s)],
+                                                                  vertex->point())) <= near);
+      } while (++w != done);
+      left += on_face ? 1 : 0;
     }
-  }
+    EXPECT_EQ(left, 0u) << "of " << free_roof << " free roof points";
+  });
 }
 
 }  // namespace
