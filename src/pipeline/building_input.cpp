@@ -98,6 +98,7 @@ std::vector<std::size_t> canonical_order(const BuildingInput& input) {
   // few triangles from the last one (in x order it crosses the building).
   // The curve is computed from the sorted runs, so it too depends on the
   // points alone.
+  if (order.empty()) return order;  // the curve's property map needs a first point
   std::vector<std::size_t> run_start;
   for (std::size_t k = 0; k < order.size(); ++k) {
     const Point& p = input.points[order[k]];
