@@ -176,7 +176,7 @@ std::size_t extract_segments_auto(PointCloud& cloud, const Parameters& parameter
     RoofSegment segment(region);
     extra.fit = fit_plane(region, report);
     segment.set_plane(plane_params_from_fit(extra.fit));
-    if (!border.empty()) extra.outline = order_outline(border, triangulation, report);
+    if (!border.empty()) extra.outline = order_outline(border, triangulation, report, OutlineBound::first_repeat);
     segment.set_outline(extra.outline);
     for (const Vertex_handle& v : border) v->info().set_border_mark(0);
     for (const Vertex_handle& v : extra.outline) v->info().set_border_mark(0);

@@ -1,6 +1,9 @@
 #include "regions/order_outline.h"
 
 #include <cstddef>
+#include <functional>
+#include <unordered_set>
+#include <utility>
 
 #include "points/face_ring.h"
 #include "regions/polar_angle.h"
@@ -24,7 +27,8 @@ Vertex_handle leftmost_point(const VertexList& points) {
   return leftmost;
 }
 
-VertexList order_outline(const VertexList& border, PointTriangulation& triangulation, Report& report) {
+VertexList order_outline(const VertexList& border, PointTriangulation& triangulation, Report& report,
+                         OutlineBound bound) {
   VertexList outline;
   if (border.empty()) return outline;
 
@@ -41,6 +45,14 @@ VertexList order_outline(const VertexList& border, PointTriangulation& triangula
   double minus_x = -1, zero = 0;
   double reference = rectangular_to_polar_angle_deg(minus_x, zero, report);  // nothing lies left of the start
   std::size_t steps = 0;
+  // The steps walked, as (from, to) point addresses, for first_repeat.
+  struct StepHash {
+    std::size_t operator()(const std::pair<const void*, const void*>& step) const {
+      const std::size_t a = std::hash<const void*>()(step.first);
+      return a ^ (std::hash<const void*>()(step.second) + 0x9e3779b97f4a7c15ULL + (a << 6) + (a >> 2));
+    }
+  };
+  std::unordered_set<std::pair<const void*, const void*>, StepHash> walked;
 
   while (steps == 0 || current != start) {
     if (steps == max_steps) {
@@ -68,6 +80,11 @@ VertexList order_outline(const VertexList& border, PointTriangulation& triangula
       }
     });
 
+    if (bound == OutlineBound::first_repeat && !walked.emplace(&*centre, &*current).second) {
+      report.warning("order_outline: the walk circles without returning to its start point; stopped after ",
+                     steps - 1, " steps");
+      return outline;
+    }
     previous = centre;
     outline.push_back(current);
     current->info().set_border_mark(2);

@@ -147,5 +147,29 @@ TEST(order_outline, WalkThatNeverReturnsStopsAtItsBound) {
   EXPECT_EQ(out, expected_out);
 }
 
+TEST(order_outline, WalkThatCirclesStopsAtItsFirstRepeatedStep) {
+  // The walk of the test above, bounded by its first repeated step: 0 to 1,
+  // 1 to 2, 2 to 2, and 2 to 2 again would follow for good.
+  PointTriangulation t = triangulation_of({{0, 0, 0}, {3, 1, 0}, {2, 1, 0}, {1, 0.5, 0}});
+  VertexList v = vertices_of(t);
+  testing::CapturedReport captured;
+  const VertexList outline = order_outline(marked(v, {0, 1, 2}), t, captured.report, OutlineBound::first_repeat);
+  EXPECT_EQ(outline, (VertexList{v[0], v[1], v[2], v[2]}));
+  const std::string& err = captured.observer.warnings;
+  EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+}
+
+TEST(order_outline, RepeatBoundLeavesReturningWalksAlone) {
+  // The walk through a point where the region touches itself lists that
+  // point twice but steps from it differently each time, and returns.
+  testing::CapturedReport captured;
+  PointTriangulation t = triangulation_of(hexagon_points());
+  VertexList v = vertices_of(t);
+  const VertexList border = border_of_region(v, {0, 1, 2, 4, 5}, t);
+  EXPECT_EQ(order_outline(border, t, captured.report, OutlineBound::first_repeat),
+            (VertexList{v[4], v[5], v[0], v[1], v[2], v[0]}));
+  EXPECT_TRUE(captured.observer.warnings.empty());
+}
+
 }  // namespace
 }  // namespace roofplanes
