@@ -10,30 +10,43 @@ namespace roofplanes {
 std::vector<std::pair<std::size_t, std::size_t>> neighbouring_regions(const PointTriangulation& triangulation,
                                                                       const std::vector<PlaneRegion>& regions) {
   constexpr std::size_t none = std::numeric_limits<std::size_t>::max();
+  const auto position = [](Vertex_handle v) { return static_cast<std::size_t>(v->info().position()); };
   std::vector<std::size_t> owner(triangulation.number_of_vertices(), none);
   for (std::size_t r = 0; r < regions.size(); ++r)
-    for (const Vertex_handle& v : regions[r].points) owner[static_cast<std::size_t>(v->info().position())] = r;
+    for (const Vertex_handle& v : regions[r].points) owner[position(v)] = r;
+  // Two points lie within two edges of each other exactly when some point w
+  // is one of them or a neighbour of both: every owner met in w's closed
+  // neighbourhood neighbours every other met there. Only a region's points
+  // and their neighbours can be such a w, each looked at once.
+  std::vector<char> seen(owner.size(), 0);
   std::vector<std::pair<std::size_t, std::size_t>> pairs;
-  // Owners met within two edges of v.
-  const auto visit = [&](Vertex_handle v, auto&& meet) {
-    auto w = triangulation.incident_vertices(v);
-    if (w == nullptr) return;
-    const auto done = w;
+  std::vector<std::size_t> met;
+  const auto look_at = [&](Vertex_handle w) {
+    if (seen[position(w)]) return;
+    seen[position(w)] = 1;
+    met.clear();
+    if (owner[position(w)] != none) met.push_back(owner[position(w)]);
+    auto u = triangulation.incident_vertices(w);
+    if (u == nullptr) return;
+    const auto around = u;
     do {
-      if (triangulation.is_infinite(w)) continue;
-      meet(owner[static_cast<std::size_t>(w->info().position())]);
-      auto u = triangulation.incident_vertices(w);
-      const auto around = u;
-      do {
-        if (!triangulation.is_infinite(u)) meet(owner[static_cast<std::size_t>(u->info().position())]);
-      } while (++u != around);
-    } while (++w != done);
+      if (!triangulation.is_infinite(u) && owner[position(u)] != none) met.push_back(owner[position(u)]);
+    } while (++u != around);
+    std::sort(met.begin(), met.end());
+    met.erase(std::unique(met.begin(), met.end()), met.end());
+    for (std::size_t i = 0; i < met.size(); ++i)
+      for (std::size_t j = i + 1; j < met.size(); ++j) pairs.emplace_back(met[i], met[j]);
   };
-  for (std::size_t r = 0; r < regions.size(); ++r)
-    for (const Vertex_handle& v : regions[r].points)
-      visit(v, [&](std::size_t other) {
-        if (other != none && other > r) pairs.emplace_back(r, other);
-      });
+  for (const PlaneRegion& region : regions)
+    for (const Vertex_handle& v : region.points) {
+      look_at(v);
+      auto w = triangulation.incident_vertices(v);
+      if (w == nullptr) continue;
+      const auto done = w;
+      do {
+        if (!triangulation.is_infinite(w)) look_at(w);
+      } while (++w != done);
+    }
   std::sort(pairs.begin(), pairs.end());
   pairs.erase(std::unique(pairs.begin(), pairs.end()), pairs.end());
   return pairs;
