@@ -47,9 +47,12 @@ std::vector<PlaneRegion> search_regions(PointTriangulation& triangulation, const
     const std::vector<PlaneCandidate> peaks = vote_peaks(votes, std::max<std::size_t>(parameters.peak_candidates, 1));
     PlaneRegion best;
     std::size_t best_score = 0;
+    VertexList free_roof;
+    for (auto v = triangulation.finite_vertices_begin(); v != triangulation.finite_vertices_end(); ++v)
+      if (v->info().is_roof()) free_roof.push_back(v);
     for (const PlaneCandidate& peak : peaks) {
-      PlaneRegion region =
-          grow_plane_region(triangulation, candidate_points(triangulation, peak), tolerance, parameters.regrow_rounds);
+      PlaneRegion region = grow_plane_region(triangulation, candidate_points(free_roof, peak), tolerance,
+                                             parameters.regrow_rounds, free_roof);
       // A face holds about two thirds of its points within one noise width
       // (tolerance / 3) of its plane; a cap or slab across several faces,
       // whose points spread over the whole tolerance, far fewer.

@@ -25,4 +25,15 @@ VertexList candidate_points(const PointTriangulation& triangulation, const Plane
   return points;
 }
 
+VertexList candidate_points(const VertexList& free_roof, const PlaneCandidate& candidate) {
+  VertexList points;
+  for (const Vertex_handle& v : free_roof) {
+    const Point3& p = v->point();
+    if (std::fabs(candidate.nx * p.x() + candidate.ny * p.y() + candidate.nz * p.z() - candidate.s) <=
+        candidate.half_width)
+      points.push_back(v);
+  }
+  return points;
+}
+
 }  // namespace roofplanes

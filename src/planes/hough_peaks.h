@@ -34,4 +34,7 @@ std::vector<PlaneCandidate> hough_peaks(const PointTriangulation& triangulation,
 // The free roof points inside a candidate's cell, in vertex iteration order.
 VertexList candidate_points(const PointTriangulation& triangulation, const PlaneCandidate& candidate);
 
+// The same among the listed points, which are all free roof points, in their order.
+VertexList candidate_points(const VertexList& free_roof, const PlaneCandidate& candidate);
+
 }  // namespace roofplanes

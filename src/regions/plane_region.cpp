@@ -1,6 +1,7 @@
 #include "regions/plane_region.h"
 
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "points/face_ring.h"
@@ -38,22 +39,41 @@ VertexList cluster_from(const PointTriangulation& triangulation, Vertex_handle s
   return cluster;
 }
 
+// largest_connected_cluster with reached, all clear, as scratch: left clear.
+VertexList largest_cluster(const PointTriangulation& triangulation, const VertexList& seeds,
+                           const std::vector<char>& member, std::vector<char>& reached) {
+  VertexList best;
+  VertexList others;  // the other clusters' points, to clear
+  for (const Vertex_handle& seed : seeds) {
+    if (!member[index_of(seed)] || reached[index_of(seed)]) continue;
+    VertexList cluster = cluster_from(triangulation, seed, member, reached);
+    if (cluster.size() > best.size()) std::swap(best, cluster);
+    others.insert(others.end(), cluster.begin(), cluster.end());
+  }
+  for (const VertexList* list : {&best, &others})
+    for (const Vertex_handle& v : *list) reached[index_of(v)] = 0;
+  return best;
+}
+
 }  // namespace
 
 VertexList largest_connected_cluster(const PointTriangulation& triangulation, const VertexList& seeds,
                                      const std::vector<char>& member) {
   std::vector<char> reached(member.size(), 0);
-  VertexList best;
-  for (const Vertex_handle& seed : seeds) {
-    if (!member[index_of(seed)] || reached[index_of(seed)]) continue;
-    VertexList cluster = cluster_from(triangulation, seed, member, reached);
-    if (cluster.size() > best.size()) best = std::move(cluster);
-  }
-  return best;
+  return largest_cluster(triangulation, seeds, member, reached);
 }
 
 PlaneRegion grow_plane_region(const PointTriangulation& triangulation, const VertexList& candidates,
                               double tolerance, std::size_t regrow_rounds) {
+  VertexList roof;
+  if (regrow_rounds > 0)
+    for (auto v = triangulation.finite_vertices_begin(); v != triangulation.finite_vertices_end(); ++v)
+      if (v->info().is_roof()) roof.push_back(v);
+  return grow_plane_region(triangulation, candidates, tolerance, regrow_rounds, roof);
+}
+
+PlaneRegion grow_plane_region(const PointTriangulation& triangulation, const VertexList& candidates,
+                              double tolerance, std::size_t regrow_rounds, const VertexList& free_roof) {
   PlaneRegion region;
   HeightPlane plane = fit_height_plane(candidates);
   if (!plane.valid) return region;
@@ -63,21 +83,19 @@ PlaneRegion grow_plane_region(const PointTriangulation& triangulation, const Ver
   kept = near_plane(candidates, plane, tolerance);
 
   std::vector<char> member(triangulation.number_of_vertices(), 0);
+  std::vector<char> reached(member.size(), 0);
   for (const Vertex_handle& v : kept) member[index_of(v)] = 1;
-  VertexList points = largest_connected_cluster(triangulation, kept, member);
+  VertexList points = largest_cluster(triangulation, kept, member, reached);
 
-  VertexList roof;
-  if (regrow_rounds > 0)
-    for (auto v = triangulation.finite_vertices_begin(); v != triangulation.finite_vertices_end(); ++v)
-      if (v->info().is_roof()) roof.push_back(v);
   for (std::size_t round = 0; round < regrow_rounds && points.size() >= 3; ++round) {
     plane = fit_height_plane(points);
     if (!plane.valid) break;
-    std::fill(member.begin(), member.end(), 0);
-    for (const Vertex_handle& v : near_plane(roof, plane, tolerance)) member[index_of(v)] = 1;
+    for (const Vertex_handle& v : kept) member[index_of(v)] = 0;
+    kept = near_plane(free_roof, plane, tolerance);
+    for (const Vertex_handle& v : kept) member[index_of(v)] = 1;
     // The region's points still on the plane seed the new region, all of them
     // into one cluster where they connect.
-    VertexList grown = largest_connected_cluster(triangulation, points, member);
+    VertexList grown = largest_cluster(triangulation, points, member, reached);
     const bool same = grown.size() == points.size();
     points = std::move(grown);
     if (same) break;
