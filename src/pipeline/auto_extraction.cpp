@@ -16,6 +16,7 @@
 #include "regions/order_outline.h"
 #include "regions/plane_region.h"
 #include "regions/reassign_points.h"
+#include "regions/trace_region_outline.h"
 #include "segments/simplify_outer_border.h"
 
 namespace roofplanes {
@@ -174,15 +175,20 @@ std::size_t extract_segments_auto(PointCloud& cloud, const Parameters& parameter
     }
   for (std::size_t r = 0; r < regions.size(); ++r) {
     const VertexList& region = regions[r].points;
-    VertexList border = detect_border(region, triangulation);
     PassExtras extra;
     RoofSegment segment(region);
     extra.fit = fit_plane(region, report);
     segment.set_plane(plane_params_from_fit(extra.fit));
-    if (!border.empty()) extra.outline = order_outline(border, triangulation, report, OutlineBound::first_repeat);
+    // The boundary of the region's own triangles always closes; a region
+    // without a triangle of its own (a strip of points) is walked point by point.
+    extra.outline = trace_region_outline(triangulation, region);
+    if (extra.outline.empty()) {
+      const VertexList border = detect_border(region, triangulation);
+      if (!border.empty()) extra.outline = order_outline(border, triangulation, report, OutlineBound::first_repeat);
+      for (const Vertex_handle& v : border) v->info().set_border_mark(0);
+      for (const Vertex_handle& v : extra.outline) v->info().set_border_mark(0);
+    }
     segment.set_outline(extra.outline);
-    for (const Vertex_handle& v : border) v->info().set_border_mark(0);
-    for (const Vertex_handle& v : extra.outline) v->info().set_border_mark(0);
     if (!extra.outline.empty())
       extra.corners = simplify_outer_border(extra.outline, parameters.simplify_tolerance, report);
     segments.push_back(std::move(segment));

@@ -177,4 +177,38 @@ TEST(AutoRealScan, NoFreeRoofPointOnTheFaceItTouches) {
   });
 }
 
+// Every segment's outline is a ring of its own points, each joined to the
+// next by a triangulation edge, around a positive area, and its corners give
+// the face a polygon. A walk over border points could dead-end after a few
+// points or circle round a part of the face for good.
+TEST(AutoRealScan, EverySegmentHasARingOfItsOwnPointsAsOutline) {
+  if (!have_crops()) GTEST_SKIP() << "the shared real crops are not beside the checkout";
+  for_each_labelled_building([](const Result& result, const LabelledCloud& labelled) {
+    const PointCloud& cloud = labelled.cloud;
+    std::vector<std::size_t> reordered(labelled.order.size());
+    for (std::size_t i = 0; i < labelled.order.size(); ++i) reordered[labelled.order[i]] = i;
+    const auto vertex_of = [&](std::size_t record) {
+      return cloud.vertices[static_cast<std::size_t>(cloud.position_of_record[reordered[record]])];
+    };
+    for (const Segment& segment : result.segments) {
+      SCOPED_TRACE("segment " + std::to_string(segment.number) + " of " + std::to_string(segment.points.size()) +
+                   " points");
+      const std::size_t n = segment.outline.size();
+      ASSERT_GE(n, 3u);
+      double twice_area = 0.0;
+      for (std::size_t k = 0; k < n; ++k) {
+        const Vertex_handle a = vertex_of(segment.outline[k]), b = vertex_of(segment.outline[(k + 1) % n]);
+        EXPECT_EQ(labelled.label[static_cast<std::size_t>(a->info().position())], segment.number);
+        EXPECT_TRUE(a != b && cloud.triangulation.is_edge(a, b)) << "outline points " << k << " and " << k + 1;
+        twice_area += a->point().x() * b->point().y() - b->point().x() * a->point().y();
+      }
+      EXPECT_GT(twice_area, 0.0);
+      std::set<std::pair<double, double>> corners;
+      for (const std::size_t record : segment.corners)
+        corners.emplace(vertex_of(record)->point().x(), vertex_of(record)->point().y());
+      EXPECT_GE(corners.size(), 3u);
+    }
+  });
+}
+
 }  // namespace
