@@ -41,7 +41,8 @@ std::vector<PlaneRegion> search_regions(PointTriangulation& triangulation, const
   std::vector<PlaneRegion> regions;
   // Voted once; each pass's region withdraws its points' votes.
   HoughVotes votes = vote_free_roof_points(triangulation, parameters.angle_resolution,
-                                           parameters.distance_resolution, parameters.hough_voters);
+                                           parameters.distance_resolution, parameters.hough_voters,
+                                           parameters.max_face_slope);
   while (roof_in_play >= smallest && (parameters.max_passes == 0 || passes < parameters.max_passes)) {
     report.observer().pass_started(static_cast<int>(passes), roof_in_play);
     ++passes;

@@ -31,6 +31,9 @@ std::string check_parameters(const Parameters& parameters) {
       return "plane tolerance must be a positive finite number";
     if (!std::isfinite(parameters.merge_rms) || parameters.merge_rms < 0.0)
       return "merge rms must be a finite number, at least 0";
+    // No direction is left to search without a slope above 0.
+    if (!(parameters.max_face_slope > 0.0 && parameters.max_face_slope <= 90.0))
+      return "max face slope must be more than 0 and at most 90 degrees";
   }
   return {};
 }
@@ -63,6 +66,11 @@ Parameters auto_parameters(double point_spacing, double height_noise) {
   // then judge, and a few points per square metre of each face are enough to
   // propose it; more voters cost every pass the same again.
   p.hough_voters = 1500;
+  // A plane steeper than 75° is a wall: facade points are classed as
+  // building, and the steepest quarter of the direction grid would cost a
+  // quarter of every vote. Mansard faces stay below it.
+  //   max_face_slope = 75°
+  p.max_face_slope = 75.0;
   // Each pass judges the five best distinct cells by the region each grows,
   // refitting the plane and regrowing up to three times.
   //   peak_candidates = 5, regrow_rounds = 3
@@ -150,6 +158,7 @@ std::string format_parameters(const Parameters& p) {
     line("merge_ratio", p.merge_ratio);
     line("rough_face_ratio", p.rough_face_ratio);
     count("refine_rounds", p.refine_rounds);
+    line("max_face_slope", p.max_face_slope);
   }
   return text;
 }

@@ -26,6 +26,7 @@ struct Parameters {
   double height_noise = 0.0;         // estimated height noise σ of the roof points
   double plane_tolerance = 0.0;      // a point lies on a plane when its height residual is at most this
   std::size_t hough_voters = 0;      // at most this many roof points vote in a pass (0: all)
+  double max_face_slope = 90.0;      // degrees; the search proposes no steeper plane (90: any)
   std::size_t peak_candidates = 1;   // Hough peaks judged per pass by the region each gives; 1: the best peak only
   std::size_t regrow_rounds = 0;     // rounds of fitting the plane and regrowing the region per pass
   std::size_t reassign_rounds = 0;   // rounds of moving points where segments meet to the plane they fit best (0: none)

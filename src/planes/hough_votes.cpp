@@ -119,7 +119,7 @@ void draw_sample(HoughVotes& votes, const PointTriangulation& triangulation) {
 }  // namespace
 
 HoughVotes vote_free_roof_points(const PointTriangulation& triangulation, double angle_resolution,
-                                 double distance_resolution, std::size_t max_voters) {
+                                 double distance_resolution, std::size_t max_voters, double max_slope) {
   HoughVotes votes;
   votes.distance_resolution = distance_resolution;
   votes.max_voters = max_voters;
@@ -128,10 +128,14 @@ HoughVotes vote_free_roof_points(const PointTriangulation& triangulation, double
   double resolution = angle_resolution;
   hough_levels(tilt_levels, pan_levels, 0, 360, 0, 90, resolution);
   votes.direction_resolution = resolution;
-  for (std::size_t i = 0; i < tilt_levels.size(); ++i)
+  // A plane's slope is 90° less its normal's tilt.
+  const double min_tilt = (90.0 - max_slope) * 3.141592653589793 / 180.0;
+  for (std::size_t i = 0; i < tilt_levels.size(); ++i) {
+    if (max_slope < 90.0 && tilt_levels[i] < min_tilt) continue;
     for (const double pan : pan_levels[i])
       votes.directions.push_back({std::cos(tilt_levels[i]) * std::cos(pan), std::cos(tilt_levels[i]) * std::sin(pan),
                                   std::sin(tilt_levels[i])});
+  }
   draw_sample(votes, triangulation);
   return votes;
 }

@@ -42,10 +42,11 @@ struct HoughVotes {
 };
 
 // The votes of the free roof points of triangulation, on the direction grid of
-// the seed search (angle_resolution degrees) with distance levels of
+// the seed search (angle_resolution degrees) without the directions of planes
+// steeper than max_slope degrees (90: none left out), with distance levels of
 // distance_resolution, by at most max_voters of them (see HoughVotes).
 HoughVotes vote_free_roof_points(const PointTriangulation& triangulation, double angle_resolution,
-                                 double distance_resolution, std::size_t max_voters);
+                                 double distance_resolution, std::size_t max_voters, double max_slope = 90.0);
 
 // Withdraws the votes of the taken points (which must have left play:
 // is_roof cleared); draws the sample again from the free roof points of

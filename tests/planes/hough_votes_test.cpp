@@ -1,6 +1,7 @@
 #include "planes/hough_votes.h"
 
 #include <array>
+#include <cmath>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -94,6 +95,32 @@ TEST(hough_votes, KeptVotesAreTheFreePointsVotesAfresh) {
     expect_same_peaks(vote_peaks(votes, 5), hough_peaks(roof, 2.0, 0.3, 5, 0));
     EXPECT_GE(vote_peaks(votes, 1).front().votes, 20u * 12u);
   }
+}
+
+// A wall (80°, as many points as the roof beside it, more to a cell) proposes the best plane on the
+// whole direction grid; with max_slope 75 no proposed plane is steeper, and
+// the roof is still proposed.
+TEST(hough_votes, NoPlaneSteeperThanTheSlopeLimit) {
+  auto points = grid_points(12, 24, 0.5, [](double, double) { return 3.0; });
+  for (const auto& p : grid_points(20, 24, 0.05, [](double x, double) { return 5.67 * x; }))
+    points.push_back({p[0] + 6.0, p[1], p[2]});
+  PointTriangulation roof = roof_of(points);
+  const double limit = std::sin(15.0 * 3.141592653589793 / 180.0);  // the normal's z at a slope of 75°
+
+  HoughVotes all = vote_free_roof_points(roof, 2.0, 0.3, 0);
+  const std::vector<PlaneCandidate> any_slope = vote_peaks(all, 5);
+  ASSERT_FALSE(any_slope.empty());
+  EXPECT_LT(any_slope.front().nz, limit);
+
+  HoughVotes limited = vote_free_roof_points(roof, 2.0, 0.3, 0, 75.0);
+  const std::vector<PlaneCandidate> peaks = vote_peaks(limited, 5);
+  ASSERT_FALSE(peaks.empty());
+  bool level = false;
+  for (const PlaneCandidate& peak : peaks) {
+    EXPECT_GE(peak.nz, limit);
+    level = level || peak.nz > 0.999;
+  }
+  EXPECT_TRUE(level);
 }
 
 }  // namespace
