@@ -29,10 +29,14 @@ struct RegionView {
 // valley), which no noise can blur. Otherwise the lower cost wins:
 // (r / noise)² + smoothness · (neighbours owned by another region). Ties keep
 // the current choice.
+// around and candidates are scratch space, reused from point to point.
 std::size_t best_region(const PointTriangulation& triangulation, Vertex_handle v, std::size_t own,
                         const std::vector<RegionView>& views, const std::vector<std::size_t>& owner,
-                        double tolerance, double noise, double smoothness) {
-  std::vector<std::size_t> around;
+                        double tolerance, double noise, double smoothness, std::vector<std::size_t>& around,
+                        std::vector<std::size_t>& candidates) {
+  around.clear();
+  candidates.clear();
+  bool other_near = false;
   auto w = triangulation.incident_vertices(v);
   if (w == nullptr) return own;
   const auto done = w;
@@ -40,7 +44,10 @@ std::size_t best_region(const PointTriangulation& triangulation, Vertex_handle v
     if (triangulation.is_infinite(w)) continue;
     const std::size_t other = owner[static_cast<std::size_t>(w->info().position())];
     if (other != none) around.push_back(other);
+    other_near = other_near || (other != none && other != own);
   } while (++w != done);
+  // Most points have no neighbour in another region: nothing can take them.
+  if (!other_near) return own;
 
   const Point3& p = v->point();
   const auto cost = [&](std::size_t r) {
@@ -62,7 +69,6 @@ std::size_t best_region(const PointTriangulation& triangulation, Vertex_handle v
     return cost(q) < cost(r);
   };
 
-  std::vector<std::size_t> candidates;
   for (const std::size_t r : around)
     if (r != own && std::fabs(height_residual(views[r].plane, p)) <= tolerance) candidates.push_back(r);
   std::sort(candidates.begin(), candidates.end());
@@ -88,6 +94,7 @@ std::size_t reassign_points(const PointTriangulation& triangulation, std::vector
     std::vector<std::pair<Vertex_handle, std::size_t>> moving;
     std::vector<std::size_t> size(regions.size());
     std::vector<RegionView> views(regions.size());
+    std::vector<std::size_t> around, candidates;
     for (std::size_t r = 0; r < regions.size(); ++r) {
       size[r] = regions[r].points.size();
       views[r].plane = regions[r].plane;
@@ -99,7 +106,7 @@ std::size_t reassign_points(const PointTriangulation& triangulation, std::vector
     for (auto v = triangulation.finite_vertices_begin(); v != triangulation.finite_vertices_end(); ++v) {
       const std::size_t own = owner[static_cast<std::size_t>(v->info().position())];
       if (own == none && !v->info().is_roof()) continue;
-      const std::size_t best = best_region(triangulation, v, own, views, owner, tolerance, noise, smoothness);
+      const std::size_t best = best_region(triangulation, v, own, views, owner, tolerance, noise, smoothness, around, candidates);
       if (best == own || (own != none && size[own] <= 3)) continue;
       moving.emplace_back(v, best);
       if (own != none) --size[own];
