@@ -26,7 +26,8 @@ std::int32_t level_of(const HoughVotes& votes, const HoughVotes::Direction& n, s
 // direction, one direction's row at a time. The voters' points are gathered
 // first, so that the levels of a row are computed in one plain loop the
 // compiler can vectorise.
-void count_voters(HoughVotes& votes, const std::vector<std::size_t>& voters, std::uint32_t delta) {
+[[gnu::target_clones("avx2", "default")]] void count_voters(HoughVotes& votes, const std::vector<std::size_t>& voters,
+                                                           std::uint32_t delta) {
   const std::size_t n = voters.size();
   std::vector<double> x(n), y(n), z(n), s(n);
   std::vector<std::int32_t> level(n);
