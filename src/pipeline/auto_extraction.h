@@ -23,7 +23,8 @@ namespace roofplanes {
 // drops fragments (min_segment_points > 0). When the regions' size-weighted
 // median rms exceeds rough_face_ratio × height_noise, all of that runs again
 // with plane_tolerance = 3 × that rms. Then makes one segment per region: its points
-// labelled with its index, its plane, its outline walked and simplified.
+// labelled with its index, its plane, its outline traced (trace_region_outline;
+// a region without a triangle of its own walked by order_outline) and simplified.
 // Segments and extras are appended in region order; taken points lose
 // is_roof. Reports pass starts and one log line per pass through report.
 // Returns the number of passes started.
