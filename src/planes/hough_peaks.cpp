@@ -14,15 +14,10 @@ std::vector<PlaneCandidate> hough_peaks(const PointTriangulation& triangulation,
 }
 
 VertexList candidate_points(const PointTriangulation& triangulation, const PlaneCandidate& candidate) {
-  VertexList points;
-  for (auto v = triangulation.finite_vertices_begin(); v != triangulation.finite_vertices_end(); ++v) {
-    if (!v->info().is_roof()) continue;
-    const Point3& p = v->point();
-    if (std::fabs(candidate.nx * p.x() + candidate.ny * p.y() + candidate.nz * p.z() - candidate.s) <=
-        candidate.half_width)
-      points.push_back(v);
-  }
-  return points;
+  VertexList free_roof;
+  for (auto v = triangulation.finite_vertices_begin(); v != triangulation.finite_vertices_end(); ++v)
+    if (v->info().is_roof()) free_roof.push_back(v);
+  return candidate_points(free_roof, candidate);
 }
 
 VertexList candidate_points(const VertexList& free_roof, const PlaneCandidate& candidate) {
