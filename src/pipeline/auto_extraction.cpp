@@ -8,6 +8,7 @@
 #include "planes/hough_peaks.h"
 #include "planes/hough_votes.h"
 #include "points/clear_labels.h"
+#include "points/free_roof_points.h"
 #include "regions/detect_border.h"
 #include "regions/drop_fragments.h"
 #include "regions/find_free_faces.h"
@@ -49,9 +50,7 @@ std::vector<PlaneRegion> search_regions(PointTriangulation& triangulation, const
     const std::vector<PlaneCandidate> peaks = vote_peaks(votes, std::max<std::size_t>(parameters.peak_candidates, 1));
     PlaneRegion best;
     std::size_t best_score = 0;
-    VertexList free_roof;
-    for (auto v = triangulation.finite_vertices_begin(); v != triangulation.finite_vertices_end(); ++v)
-      if (v->info().is_roof()) free_roof.push_back(v);
+    const VertexList free_roof = free_roof_points(triangulation);
     for (const PlaneCandidate& peak : peaks) {
       PlaneRegion region = grow_plane_region(triangulation, candidate_points(free_roof, peak), tolerance,
                                              parameters.regrow_rounds, free_roof);

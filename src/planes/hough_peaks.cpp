@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "planes/hough_votes.h"
+#include "points/free_roof_points.h"
 
 namespace roofplanes {
 
@@ -14,10 +15,7 @@ std::vector<PlaneCandidate> hough_peaks(const PointTriangulation& triangulation,
 }
 
 VertexList candidate_points(const PointTriangulation& triangulation, const PlaneCandidate& candidate) {
-  VertexList free_roof;
-  for (auto v = triangulation.finite_vertices_begin(); v != triangulation.finite_vertices_end(); ++v)
-    if (v->info().is_roof()) free_roof.push_back(v);
-  return candidate_points(free_roof, candidate);
+  return candidate_points(free_roof_points(triangulation), candidate);
 }
 
 VertexList candidate_points(const VertexList& free_roof, const PlaneCandidate& candidate) {

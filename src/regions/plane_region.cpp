@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "points/face_ring.h"
+#include "points/free_roof_points.h"
 
 namespace roofplanes {
 namespace {
@@ -65,11 +66,8 @@ VertexList largest_connected_cluster(const PointTriangulation& triangulation, co
 
 PlaneRegion grow_plane_region(const PointTriangulation& triangulation, const VertexList& candidates,
                               double tolerance, std::size_t regrow_rounds) {
-  VertexList roof;
-  if (regrow_rounds > 0)
-    for (auto v = triangulation.finite_vertices_begin(); v != triangulation.finite_vertices_end(); ++v)
-      if (v->info().is_roof()) roof.push_back(v);
-  return grow_plane_region(triangulation, candidates, tolerance, regrow_rounds, roof);
+  return grow_plane_region(triangulation, candidates, tolerance, regrow_rounds,
+                           regrow_rounds > 0 ? free_roof_points(triangulation) : VertexList{});
 }
 
 PlaneRegion grow_plane_region(const PointTriangulation& triangulation, const VertexList& candidates,
