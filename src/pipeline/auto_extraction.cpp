@@ -9,6 +9,7 @@
 #include "planes/hough_votes.h"
 #include "points/clear_labels.h"
 #include "points/free_roof_points.h"
+#include "points/triangle_fans.h"
 #include "regions/detect_border.h"
 #include "regions/drop_fragments.h"
 #include "regions/find_free_faces.h"
@@ -33,8 +34,9 @@ std::size_t points_within(const PlaneRegion& region, double distance) {
 
 // The pass loop: regions found one by one among the free roof points with
 // the given tolerance, taken points losing is_roof. Adds to passes.
-std::vector<PlaneRegion> search_regions(PointTriangulation& triangulation, const Parameters& parameters,
-                                        double tolerance, std::size_t& passes, Report& report) {
+std::vector<PlaneRegion> search_regions(PointTriangulation& triangulation, const TriangleFans& fans,
+                                        const Parameters& parameters, double tolerance, std::size_t& passes,
+                                        Report& report) {
   std::size_t roof_in_play = 0;
   for (auto v = triangulation.finite_vertices_begin(); v != triangulation.finite_vertices_end(); ++v)
     roof_in_play += v->info().is_roof() ? 1 : 0;
@@ -52,8 +54,8 @@ std::vector<PlaneRegion> search_regions(PointTriangulation& triangulation, const
     std::size_t best_score = 0;
     const VertexList free_roof = free_roof_points(triangulation);
     for (const PlaneCandidate& peak : peaks) {
-      PlaneRegion region = grow_plane_region(triangulation, candidate_points(free_roof, peak), tolerance,
-                                             parameters.regrow_rounds, free_roof);
+      PlaneRegion region =
+          grow_plane_region(fans, candidate_points(free_roof, peak), tolerance, parameters.regrow_rounds, free_roof);
       // A face holds about two thirds of its points within one noise width
       // (tolerance / 3) of its plane; a cap or slab across several faces,
       // whose points spread over the whole tolerance, far fewer.
@@ -147,10 +149,12 @@ std::size_t extract_segments_auto(PointCloud& cloud, const Parameters& parameter
   for (const Vertex_handle& v : cloud.vertices)
     if (v->info().is_roof()) roof.push_back(v);
 
+  // The triangles around each point, read by every region grown.
+  const TriangleFans fans = triangle_fans(triangulation);
   std::size_t passes = 0;
   double tolerance = parameters.plane_tolerance;
   double noise = parameters.height_noise;
-  std::vector<PlaneRegion> regions = search_regions(triangulation, parameters, tolerance, passes, report);
+  std::vector<PlaneRegion> regions = search_regions(triangulation, fans, parameters, tolerance, passes, report);
   settle_regions(triangulation, regions, parameters, tolerance, noise, report);
   if (parameters.rough_face_ratio > 0.0 && noise > 0.0) {
     const double spread = face_rms(regions, std::max<std::size_t>(parameters.min_segment_points, 3));
@@ -163,7 +167,7 @@ std::size_t extract_segments_auto(PointCloud& cloud, const Parameters& parameter
       for (const Vertex_handle& v : roof) v->info().set_is_roof(true);
       Parameters again = parameters;
       again.distance_resolution = std::max(parameters.distance_resolution, 2.0 * tolerance);
-      regions = search_regions(triangulation, again, tolerance, passes, report);
+      regions = search_regions(triangulation, fans, again, tolerance, passes, report);
       settle_regions(triangulation, regions, again, tolerance, noise, report);
     }
   }

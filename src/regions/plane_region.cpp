@@ -1,10 +1,10 @@
 #include "regions/plane_region.h"
 
 #include <cmath>
+#include <cstdint>
 #include <utility>
 #include <vector>
 
-#include "points/face_ring.h"
 #include "points/free_roof_points.h"
 
 namespace roofplanes {
@@ -22,32 +22,33 @@ VertexList near_plane(const VertexList& from, const HeightPlane& plane, double t
 
 // The cluster of member points reached from seed through triangles of three
 // members; marks them in reached.
-VertexList cluster_from(const PointTriangulation& triangulation, Vertex_handle seed, const std::vector<char>& member,
+VertexList cluster_from(const TriangleFans& fans, Vertex_handle seed, const std::vector<char>& member,
                         std::vector<char>& reached) {
   VertexList cluster{seed};
   reached[index_of(seed)] = 1;
   for (std::size_t k = 0; k < cluster.size(); ++k) {
-    for_each_face_around(triangulation, cluster[k], [&](Face_handle f, Vertex_handle c, Vertex_handle e) {
-      if (triangulation.is_infinite(f)) return;
-      if (!member[index_of(c)] || !member[index_of(e)]) return;
-      for (const Vertex_handle& w : {c, e}) {
-        if (reached[index_of(w)]) continue;
-        reached[index_of(w)] = 1;
-        cluster.push_back(w);
+    const std::size_t p = index_of(cluster[k]);
+    for (std::uint32_t t = fans.start[p]; t < fans.start[p + 1]; ++t) {
+      const std::uint32_t c = fans.corners[2 * t], e = fans.corners[2 * t + 1];
+      if (!member[c] || !member[e]) continue;
+      for (const std::uint32_t w : {c, e}) {
+        if (reached[w]) continue;
+        reached[w] = 1;
+        cluster.push_back(fans.vertices[w]);
       }
-    });
+    }
   }
   return cluster;
 }
 
 // largest_connected_cluster with reached, all clear, as scratch: left clear.
-VertexList largest_cluster(const PointTriangulation& triangulation, const VertexList& seeds,
-                           const std::vector<char>& member, std::vector<char>& reached) {
+VertexList largest_cluster(const TriangleFans& fans, const VertexList& seeds, const std::vector<char>& member,
+                           std::vector<char>& reached) {
   VertexList best;
   VertexList others;  // the other clusters' points, to clear
   for (const Vertex_handle& seed : seeds) {
     if (!member[index_of(seed)] || reached[index_of(seed)]) continue;
-    VertexList cluster = cluster_from(triangulation, seed, member, reached);
+    VertexList cluster = cluster_from(fans, seed, member, reached);
     if (cluster.size() > best.size()) std::swap(best, cluster);
     others.insert(others.end(), cluster.begin(), cluster.end());
   }
@@ -61,17 +62,17 @@ VertexList largest_cluster(const PointTriangulation& triangulation, const Vertex
 VertexList largest_connected_cluster(const PointTriangulation& triangulation, const VertexList& seeds,
                                      const std::vector<char>& member) {
   std::vector<char> reached(member.size(), 0);
-  return largest_cluster(triangulation, seeds, member, reached);
+  return largest_cluster(triangle_fans(triangulation), seeds, member, reached);
 }
 
 PlaneRegion grow_plane_region(const PointTriangulation& triangulation, const VertexList& candidates,
                               double tolerance, std::size_t regrow_rounds) {
-  return grow_plane_region(triangulation, candidates, tolerance, regrow_rounds,
+  return grow_plane_region(triangle_fans(triangulation), candidates, tolerance, regrow_rounds,
                            regrow_rounds > 0 ? free_roof_points(triangulation) : VertexList{});
 }
 
-PlaneRegion grow_plane_region(const PointTriangulation& triangulation, const VertexList& candidates,
-                              double tolerance, std::size_t regrow_rounds, const VertexList& free_roof) {
+PlaneRegion grow_plane_region(const TriangleFans& fans, const VertexList& candidates, double tolerance,
+                              std::size_t regrow_rounds, const VertexList& free_roof) {
   PlaneRegion region;
   HeightPlane plane = fit_height_plane(candidates);
   if (!plane.valid) return region;
@@ -80,10 +81,10 @@ PlaneRegion grow_plane_region(const PointTriangulation& triangulation, const Ver
   if (!plane.valid) return region;
   kept = near_plane(candidates, plane, tolerance);
 
-  std::vector<char> member(triangulation.number_of_vertices(), 0);
+  std::vector<char> member(fans.vertices.size(), 0);
   std::vector<char> reached(member.size(), 0);
   for (const Vertex_handle& v : kept) member[index_of(v)] = 1;
-  VertexList points = largest_cluster(triangulation, kept, member, reached);
+  VertexList points = largest_cluster(fans, kept, member, reached);
 
   for (std::size_t round = 0; round < regrow_rounds && points.size() >= 3; ++round) {
     plane = fit_height_plane(points);
@@ -93,7 +94,7 @@ PlaneRegion grow_plane_region(const PointTriangulation& triangulation, const Ver
     for (const Vertex_handle& v : kept) member[index_of(v)] = 1;
     // The region's points still on the plane seed the new region, all of them
     // into one cluster where they connect.
-    VertexList grown = largest_cluster(triangulation, points, member, reached);
+    VertexList grown = largest_cluster(fans, points, member, reached);
     const bool same = grown.size() == points.size();
     points = std::move(grown);
     if (same) break;

@@ -4,6 +4,7 @@
 
 #include "planes/height_plane.h"
 #include "points/point_triangulation.h"
+#include "points/triangle_fans.h"
 
 namespace roofplanes {
 
@@ -26,11 +27,12 @@ struct PlaneRegion {
 PlaneRegion grow_plane_region(const PointTriangulation& triangulation, const VertexList& candidates,
                               double tolerance, std::size_t regrow_rounds);
 
-// The same, with the free roof points given: free_roof lists every vertex
-// with is_roof set, in vertex iteration order (a search lists them once per
-// pass for all the regions it judges).
-PlaneRegion grow_plane_region(const PointTriangulation& triangulation, const VertexList& candidates,
-                              double tolerance, std::size_t regrow_rounds, const VertexList& free_roof);
+// The same on the triangulation's fans, with the free roof points given:
+// free_roof lists every vertex with is_roof set, in vertex iteration order (a
+// search makes the fans once and lists the points once per pass for all the
+// regions it judges).
+PlaneRegion grow_plane_region(const TriangleFans& fans, const VertexList& candidates, double tolerance,
+                              std::size_t regrow_rounds, const VertexList& free_roof);
 
 // The largest triangle-connected cluster of the points flagged in member
 // (indexed by vertex position): clusters are searched from the listed seeds
