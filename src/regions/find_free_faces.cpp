@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "points/face_ring.h"
+#include "regions/region_area.h"
 
 namespace roofplanes {
 namespace {
@@ -106,7 +107,7 @@ double region_width(const VertexList& points) {
 }
 
 std::size_t find_free_faces(const PointTriangulation& triangulation, std::vector<PlaneRegion>& regions,
-                            double tolerance, std::size_t min_points, double min_width) {
+                            double tolerance, const FaceSize& size, double min_width) {
   const std::size_t n = triangulation.number_of_vertices();
   std::vector<char> eligible(n, 0);  // free roof points that no region holds
   std::vector<Vertex_handle> by_position(n);
@@ -132,7 +133,7 @@ std::size_t find_free_faces(const PointTriangulation& triangulation, std::vector
     region.points = grow(triangulation, seed, plane, tolerance, eligible, member, false);
     for (const Vertex_handle& v : first) tried[index_of(v)] = 1;
     for (const Vertex_handle& v : region.points) tried[index_of(v)] = 1;
-    if (region.points.size() < std::max<std::size_t>(min_points, 3)) continue;
+    if (region.points.size() < 3 || !large_enough(triangulation, region.points, size, member)) continue;
     region.plane = fit_height_plane(region.points);
     if (!region.plane.valid || region_width(region.points) < min_width ||
         2 * surface_points(triangulation, region.points, member) < region.points.size())

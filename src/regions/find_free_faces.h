@@ -5,6 +5,7 @@
 
 #include "points/point_triangulation.h"
 #include "regions/plane_region.h"
+#include "regions/region_area.h"
 
 namespace roofplanes {
 
@@ -18,7 +19,8 @@ namespace roofplanes {
 // through triangulation edges to free points within tolerance of the plane,
 // fitted again each time the region doubles; then the region is grown once
 // more from the seed with the final plane, and the plane fitted to it. It is
-// a face when it holds at least min_points, is min_width wide (region_width;
+// a face when it is large enough by size (large_enough: its points, or the
+// plan area they cover; three points at least), is min_width wide (region_width;
 // not a gutter or one scan line) and is a surface: at least half its points
 // are corners of triangles of three of its points (not a chain of points of
 // one height, edge by edge through clutter) with at least half its points
@@ -27,7 +29,7 @@ namespace roofplanes {
 // none). New regions are appended; earlier regions are not changed. Returns
 // the number of regions added.
 std::size_t find_free_faces(const PointTriangulation& triangulation, std::vector<PlaneRegion>& regions,
-                            double tolerance, std::size_t min_points, double min_width);
+                            double tolerance, const FaceSize& size, double min_width);
 
 // The smaller principal standard deviation of the points' x, y: how wide the region is.
 double region_width(const VertexList& points);
