@@ -71,6 +71,31 @@ TEST(find_free_faces, OfClutterAndTopsOnlyTheLargeTopIsAFace) {
   for (const Vertex_handle& v : regions[1].points) EXPECT_EQ(v->point().z(), 2.0);
 }
 
+// A lower roof (z = 3 + 0.05 x) under the eave of a higher face: on the
+// rows y = 1.5 and 2.5 the eave's points hide it, so in plan the row
+// y = 2.0 of the lower roof lies between two rows of eave points, which touch
+// the rest of the lower roof only through them. That row is part of the lower
+// roof's face; rows of points below the plane (a lower level, not an eave that
+// hides it) do not bridge that way.
+TEST(find_free_faces, ALowerRoofReachesUnderTheEaveThatHidesEveryOtherRow) {
+  for (const double eave : {6.0, 1.0}) {
+    SCOPED_TRACE(eave > 3.0 ? "the rows between are above" : "the rows between are below");
+    const auto hidden = [](double y) { return y == 1.5 || y == 2.5; };
+    const PointTriangulation roof = roof_of(grid_points(20, 10, 0.5, [&](double x, double y) {
+      if (y >= 3.0) return 5.0 + 0.3 * y;
+      return hidden(y) ? eave + 0.3 * y : 3.0 + 0.05 * x;
+    }));
+    std::vector<PlaneRegion> regions = {
+        region_of(vertices_where(roof, [&](const Point3& p) { return p.y() >= 3.0 || hidden(p.y()); }))};
+    ASSERT_EQ(find_free_faces(roof, regions, 0.05, {20}, 0.3), 1u);
+    ASSERT_EQ(regions.size(), 2u);
+    std::size_t row = 0;
+    for (const Vertex_handle& v : regions[1].points) row += v->point().y() == 2.0 ? 1 : 0;
+    EXPECT_EQ(regions[1].points.size(), eave > 3.0 ? 80u : 60u);
+    EXPECT_EQ(row, eave > 3.0 ? 20u : 0u);
+  }
+}
+
 // The seeds are taken in vertex position order, not in the order the regions
 // list or the triangulation iterates: the same points in reverse insertion
 // order give the same faces (as sets of points).
