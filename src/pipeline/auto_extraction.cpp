@@ -18,6 +18,7 @@
 #include "regions/order_outline.h"
 #include "regions/plane_region.h"
 #include "regions/reassign_points.h"
+#include "regions/region_area.h"
 #include "regions/trace_region_outline.h"
 #include "segments/simplify_outer_border.h"
 
@@ -97,8 +98,9 @@ void settle_regions(const PointTriangulation& triangulation, std::vector<PlaneRe
                                                       parameters.merge_ratio);
     report.log_line("merged ", merged, " pairs of segments on one plane after joining");
   }
+  const FaceSize face_size{parameters.min_segment_points, parameters.min_face_area, parameters.min_face_points};
   if (parameters.min_segment_points > 0) {
-    const std::size_t dropped = drop_fragments(triangulation, regions, parameters.min_segment_points, tolerance);
+    const std::size_t dropped = drop_fragments(triangulation, regions, face_size, tolerance);
     report.log_line("dropped ", dropped, " fragments");
   }
   if (parameters.min_segment_points > 0) {
@@ -107,7 +109,7 @@ void settle_regions(const PointTriangulation& triangulation, std::vector<PlaneRe
     // w spreads w / sqrt(12) about its middle).
     const double min_width = std::max(1.0, 4.0 * parameters.point_spacing) / std::sqrt(12.0);
     const std::size_t found =
-        find_free_faces(triangulation, regions, tolerance, parameters.min_segment_points, min_width);
+        find_free_faces(triangulation, regions, tolerance, face_size, min_width);
     report.log_line("found ", found, " more faces among the free roof points");
     if (found > 0) {
       const std::size_t joined_late = join_free_points(triangulation, regions, tolerance);

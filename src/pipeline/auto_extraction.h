@@ -20,7 +20,9 @@ namespace roofplanes {
 // points where regions meet (reassign_rounds > 0, reassign_points), merges
 // neighbouring regions on one plane (merge_rms or merge_ratio > 0), joins
 // free roof points next to a region within its own tolerance, merges again,
-// drops fragments (min_segment_points > 0). When the regions' size-weighted
+// drops fragments smaller than min_segment_points that do not cover
+// min_face_area either (min_segment_points > 0), and looks for faces among the
+// free roof points left (find_free_faces, by the same size). When the regions' size-weighted
 // median rms exceeds rough_face_ratio × height_noise, all of that runs again
 // with plane_tolerance = 3 × that rms. Then makes one segment per region: its points
 // labelled with its index, its plane, its outline traced (trace_region_outline;

@@ -106,6 +106,17 @@ Parameters auto_parameters(double point_spacing, double height_noise) {
   //   min_segment_points = max(8, ceil(2 m² / spacing²))
   p.min_segment_points =
       static_cast<std::size_t>(std::max(8.0, std::ceil(2.0 / (point_spacing * point_spacing))));
+  // The spacing is a median over the whole building, smallest where flight
+  // strips overlap, so a count stands for 2 m² only where the points lie as
+  // densely as that median. A region is also large enough by the plan area
+  // its own triangles cover (region_area). That measure shows less than the
+  // face: the strip beyond its border points and the points the tolerance or
+  // a neighbouring face took stay out; a face of 2 m² (1.4 m across, its
+  // border band of one spacing and the noisy points off it gone) shows about
+  // half, 1 m², at the spacings of airborne scans. Eight points at least, as above.
+  //   min_face_area = 1 m², min_face_points = 8
+  p.min_face_area = 1.0;
+  p.min_face_points = 8;
   return p;
 }
 
@@ -158,6 +169,8 @@ std::string format_parameters(const Parameters& p) {
     line("merge_ratio", p.merge_ratio);
     line("rough_face_ratio", p.rough_face_ratio);
     count("refine_rounds", p.refine_rounds);
+    line("min_face_area", p.min_face_area);
+    count("min_face_points", p.min_face_points);
     line("max_face_slope", p.max_face_slope);
   }
   return text;

@@ -45,6 +45,11 @@ struct Parameters {
   // The search stops when a pass's best region is smaller, and smaller
   // segments are dropped (0: keep every segment of three points or more).
   std::size_t min_segment_points = 0;
+  // A region smaller than min_segment_points still stands as a face when
+  // the plan area its own triangles cover (region_area) is at least this,
+  // square input units, and it holds min_face_points (0: by points only).
+  double min_face_area = 0.0;
+  std::size_t min_face_points = 0;
 };
 
 // Empty when an extraction can run with these values; otherwise one line

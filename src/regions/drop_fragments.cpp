@@ -3,15 +3,18 @@
 #include <cmath>
 #include <limits>
 
+#include "regions/region_area.h"
+
 namespace roofplanes {
 
 std::size_t drop_fragments(const PointTriangulation& triangulation, std::vector<PlaneRegion>& regions,
-                           std::size_t min_points, double tolerance) {
+                           const FaceSize& size, double tolerance) {
   constexpr std::size_t none = std::numeric_limits<std::size_t>::max();
   std::vector<std::size_t> owner(triangulation.number_of_vertices(), none);
   std::vector<char> kept(regions.size(), 0);
+  std::vector<char> member(triangulation.number_of_vertices(), 0);
   for (std::size_t r = 0; r < regions.size(); ++r) {
-    kept[r] = regions[r].points.size() >= min_points ? 1 : 0;
+    kept[r] = large_enough(triangulation, regions[r].points, size, member) ? 1 : 0;
     if (kept[r])
       for (const Vertex_handle& v : regions[r].points) owner[static_cast<std::size_t>(v->info().position())] = r;
   }

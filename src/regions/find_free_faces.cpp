@@ -4,30 +4,47 @@
 #include <cmath>
 
 #include "points/face_ring.h"
+#include "regions/region_area.h"
 
 namespace roofplanes {
 namespace {
 
 std::size_t index_of(Vertex_handle v) { return static_cast<std::size_t>(v->info().position()); }
 
+// Whether w lies above the plane by more than tolerance: a point of a higher
+// level (an eave, a canopy) that hides the plane beneath it from some pulses,
+// so that in plan the plane's points alternate with its points.
+bool above(const HeightPlane& plane, Vertex_handle w, double tolerance) {
+  return height_residual(plane, w->point()) > tolerance;
+}
+
 // The points reached from seed through edges to eligible points within
-// tolerance of the plane; refits the plane each time the region doubles when
-// refit is set. Uses member as scratch and leaves it cleared.
+// tolerance of the plane, also through one point above the plane (two edges);
+// refits the plane each time the region doubles when refit is set. Uses
+// member as scratch and leaves it cleared.
 VertexList grow(const PointTriangulation& triangulation, Vertex_handle seed, HeightPlane& plane, double tolerance,
                 const std::vector<char>& eligible, std::vector<char>& member, bool refit) {
   VertexList region{seed};
   member[index_of(seed)] = 1;
   std::size_t fitted = 1;
+  const auto take = [&](Vertex_handle w) {
+    if (triangulation.is_infinite(w) || member[index_of(w)] || !eligible[index_of(w)] ||
+        std::fabs(height_residual(plane, w->point())) > tolerance)
+      return false;
+    member[index_of(w)] = 1;
+    region.push_back(w);
+    return true;
+  };
   for (std::size_t k = 0; k < region.size(); ++k) {
     auto w = triangulation.incident_vertices(region[k]);
     if (w == nullptr) continue;
     const auto done = w;
     do {
-      if (triangulation.is_infinite(w) || member[index_of(w)] || !eligible[index_of(w)] ||
-          std::fabs(height_residual(plane, w->point())) > tolerance)
-        continue;
-      member[index_of(w)] = 1;
-      region.push_back(w);
+      if (take(w) || triangulation.is_infinite(w) || !above(plane, w, tolerance)) continue;
+      auto u = triangulation.incident_vertices(w);
+      const auto around = u;
+      do take(u);
+      while (++u != around);
     } while (++w != done);
     if (refit && region.size() >= 2 * fitted && region.size() >= 3) {
       const HeightPlane again = fit_height_plane(region);
@@ -66,17 +83,21 @@ HeightPlane seed_plane(const PointTriangulation& triangulation, Vertex_handle se
   return {};
 }
 
-// How many of the region's points are a corner of a triangle of three region
-// points: a surface's points nearly all are, a chain of points of one height
-// through clutter (joined edge by edge, other levels between) hardly any.
+// How many of the region's points are a corner of a triangle of region points
+// and points above the plane (two of them region points at least: the eave
+// above a lower roof hides some of its points): a surface's points nearly
+// all are, a chain of points of one height through clutter (joined edge by
+// edge, other levels between) hardly any.
 std::size_t surface_points(const PointTriangulation& triangulation, const VertexList& points,
-                           std::vector<char>& member) {
+                           const HeightPlane& plane, double tolerance, std::vector<char>& member) {
   for (const Vertex_handle& v : points) member[index_of(v)] = 1;
   std::size_t count = 0;
   for (const Vertex_handle& v : points) {
     bool corner = false;
     for_each_face_around(triangulation, v, [&](Face_handle f, Vertex_handle c, Vertex_handle e) {
-      corner = corner || (!triangulation.is_infinite(f) && member[index_of(c)] && member[index_of(e)]);
+      corner = corner || (!triangulation.is_infinite(f) && (member[index_of(c)] || above(plane, c, tolerance)) &&
+                          (member[index_of(e)] || above(plane, e, tolerance)) &&
+                          (member[index_of(c)] || member[index_of(e)]));
     });
     count += corner ? 1 : 0;
   }
@@ -106,7 +127,7 @@ double region_width(const VertexList& points) {
 }
 
 std::size_t find_free_faces(const PointTriangulation& triangulation, std::vector<PlaneRegion>& regions,
-                            double tolerance, std::size_t min_points, double min_width) {
+                            double tolerance, const FaceSize& size, double min_width) {
   const std::size_t n = triangulation.number_of_vertices();
   std::vector<char> eligible(n, 0);  // free roof points that no region holds
   std::vector<Vertex_handle> by_position(n);
@@ -132,10 +153,10 @@ std::size_t find_free_faces(const PointTriangulation& triangulation, std::vector
     region.points = grow(triangulation, seed, plane, tolerance, eligible, member, false);
     for (const Vertex_handle& v : first) tried[index_of(v)] = 1;
     for (const Vertex_handle& v : region.points) tried[index_of(v)] = 1;
-    if (region.points.size() < std::max<std::size_t>(min_points, 3)) continue;
+    if (region.points.size() < 3 || !large_enough(triangulation, region.points, size, member)) continue;
     region.plane = fit_height_plane(region.points);
     if (!region.plane.valid || region_width(region.points) < min_width ||
-        2 * surface_points(triangulation, region.points, member) < region.points.size())
+        2 * surface_points(triangulation, region.points, region.plane, tolerance, member) < region.points.size())
       continue;
     // A face holds about two thirds of its points within one noise width
     // (tolerance / 3) of its plane; points strewn over the whole tolerance

@@ -5,6 +5,7 @@
 
 #include "points/point_triangulation.h"
 #include "regions/plane_region.h"
+#include "regions/region_area.h"
 
 namespace roofplanes {
 
@@ -16,18 +17,23 @@ namespace roofplanes {
 // position: a free point that the plane fitted to it and its free neighbours
 // (those within tolerance of a first fit) passes within tolerance grows
 // through triangulation edges to free points within tolerance of the plane,
+// also across one point that lies above the plane by more than tolerance (an
+// eave that hides a lower roof from some pulses, so that their points
+// alternate in plan; never across a point on or below the plane),
 // fitted again each time the region doubles; then the region is grown once
 // more from the seed with the final plane, and the plane fitted to it. It is
-// a face when it holds at least min_points, is min_width wide (region_width;
+// a face when it is large enough by size (large_enough: its points, or the
+// plan area they cover; three points at least), is min_width wide (region_width;
 // not a gutter or one scan line) and is a surface: at least half its points
-// are corners of triangles of three of its points (not a chain of points of
+// are corners of triangles of its points and points above its plane (at
+// least two of its own) (not a chain of points of
 // one height, edge by edge through clutter) with at least half its points
 // within tolerance / 3 of the plane (a face's noise, not clutter's spread). Face or not, its points seed
 // nothing more (a later face may still grow into those of a region that was
 // none). New regions are appended; earlier regions are not changed. Returns
 // the number of regions added.
 std::size_t find_free_faces(const PointTriangulation& triangulation, std::vector<PlaneRegion>& regions,
-                            double tolerance, std::size_t min_points, double min_width);
+                            double tolerance, const FaceSize& size, double min_width);
 
 // The smaller principal standard deviation of the points' x, y: how wide the region is.
 double region_width(const VertexList& points);

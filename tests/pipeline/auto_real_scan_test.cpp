@@ -211,4 +211,51 @@ TEST(AutoRealScan, EverySegmentHasARingOfItsOwnPointsAsOutline) {
   });
 }
 
+// A square metre of plan (on a fixed grid) whose roof points, eight at least,
+// all lie within the run's plane tolerance of their own plane and cover it
+// (0.8 m across both ways) is a piece of a roof face: at least half its points
+// are labelled. The oracle knows nothing of the search; a face left out for
+// its point count alone (a count from the building's median spacing, smallest
+// where flight strips overlap: the flat roof cut by the crop's edge beside
+// the first crop's L) leaves such a square unlabelled.
+TEST(AutoRealScan, EveryPlanarSquareOfAFacesSizeIsLabelled) {
+  if (!have_crops()) GTEST_SKIP() << "the shared real crops are not beside the checkout";
+  std::size_t planar = 0;
+  for_each_labelled_building([&planar](const Result& result, const LabelledCloud& labelled) {
+    constexpr double side = 1.0;
+    std::map<std::pair<long, long>, std::vector<std::size_t>> squares;
+    for (std::size_t v = 0; v < labelled.cloud.vertices.size(); ++v) {
+      if (!labelled.roof[v]) continue;
+      const Point3& p = labelled.cloud.vertices[v]->point();
+      squares[{std::lround(std::floor(p.x() / side)), std::lround(std::floor(p.y() / side))}].push_back(v);
+    }
+    for (const auto& [key, members] : squares) {
+      if (members.size() < 8) continue;
+      VertexList points;
+      double x0 = 1e300, x1 = -1e300, y0 = 1e300, y1 = -1e300;
+      for (const std::size_t v : members) {
+        const Vertex_handle vertex = labelled.cloud.vertices[v];
+        points.push_back(vertex);
+        x0 = std::min(x0, vertex->point().x());
+        x1 = std::max(x1, vertex->point().x());
+        y0 = std::min(y0, vertex->point().y());
+        y1 = std::max(y1, vertex->point().y());
+      }
+      if (x1 - x0 < 0.8 || y1 - y0 < 0.8) continue;
+      const HeightPlane plane = fit_height_plane(points);
+      if (!plane.valid) continue;
+      bool flat = true;
+      for (const Vertex_handle& v : points)
+        flat = flat && std::fabs(height_residual(plane, v->point())) <= result.parameters.plane_tolerance;
+      if (!flat) continue;
+      ++planar;
+      std::size_t in_segment = 0;
+      for (const std::size_t v : members) in_segment += labelled.label[v] > 0 ? 1 : 0;
+      EXPECT_GE(2 * in_segment, members.size())
+          << "the square " << key.first << ", " << key.second << " of " << members.size() << " planar roof points";
+    }
+  });
+  EXPECT_GT(planar, 100u);  // the oracle sees the crops' faces
+}
+
 }  // namespace

@@ -22,7 +22,7 @@ TEST(drop_fragments, AFragmentOnItsNeighboursPlaneJoinsIt) {
       region_of(vertices_where(roof, in_corner)),
       region_of(vertices_where(roof, [](const Point3& p) { return p.y() >= 3.0; }))};
   ASSERT_EQ(regions[1].points.size(), 2u);
-  EXPECT_EQ(drop_fragments(roof, regions, 5, 0.05), 1u);
+  EXPECT_EQ(drop_fragments(roof, regions, {5}, 0.05), 1u);
   ASSERT_EQ(regions.size(), 2u);
   EXPECT_EQ(regions[0].points.size(), 60u);
   EXPECT_EQ(regions[1].points.size(), 40u);
@@ -35,12 +35,12 @@ TEST(drop_fragments, AFragmentOffEveryPlaneLeavesItsPointsInNoRegion) {
   const PointTriangulation roof = roof_of(points);
   std::vector<PlaneRegion> regions = {region_of(vertices_where(roof, [](const Point3& p) { return !in_corner(p); })),
                                       region_of(vertices_where(roof, in_corner))};
-  EXPECT_EQ(drop_fragments(roof, regions, 5, 0.05), 1u);
+  EXPECT_EQ(drop_fragments(roof, regions, {5}, 0.05), 1u);
   ASSERT_EQ(regions.size(), 1u);
   EXPECT_EQ(regions[0].points.size(), 98u);
   // A minimum the fragment reaches keeps it.
   regions.push_back(region_of(vertices_where(roof, in_corner)));
-  EXPECT_EQ(drop_fragments(roof, regions, 2, 0.05), 0u);
+  EXPECT_EQ(drop_fragments(roof, regions, {2}, 0.05), 0u);
   EXPECT_EQ(regions.size(), 2u);
 }
 
@@ -58,11 +58,17 @@ TEST(drop_fragments, ATieGoesToTheLowerIndex) {
                                         region_of(vertices_where(roof, left_first ? right : left))};
     const std::size_t first = regions[0].points.size();
     ASSERT_EQ(regions[1].points.size(), 10u);
-    EXPECT_EQ(drop_fragments(roof, regions, 15, 0.05), 1u);
+    EXPECT_EQ(drop_fragments(roof, regions, {15}, 0.05), 1u);
     ASSERT_EQ(regions.size(), 2u);
     EXPECT_EQ(regions[0].points.size(), first + 10);
     for (const Vertex_handle& v : regions[1].points) EXPECT_NE(v->point().x(), 2.0);
   }
+  // Fewer points than asked, but covering the area asked (the halves of its
+  // 18 triangles of 0.125 m² with the columns beside it): it stays.
+  std::vector<PlaneRegion> regions = {region_of(vertices_where(roof, left)), region_of(vertices_where(roof, column)),
+                                      region_of(vertices_where(roof, right))};
+  EXPECT_EQ(drop_fragments(roof, regions, {15, 1.125, 10}, 0.05), 0u);
+  EXPECT_EQ(drop_fragments(roof, regions, {15, 1.2, 10}, 0.05), 1u);
 }
 
 }  // namespace
