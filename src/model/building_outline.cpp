@@ -108,6 +108,33 @@ std::vector<std::vector<Point>> alpha_rings(const AlphaShape& shape, std::vector
   return rings;
 }
 
+// Of a ring that passes a point twice (two pieces of the alpha shape touching
+// at a corner), the simple loop around the largest area; the ring itself when
+// it is simple. A pinched ring is no polygon to simplify or to stand walls on.
+std::vector<Point> largest_simple_loop(const std::vector<Point>& ring) {
+  std::vector<std::vector<Point>> loops;
+  std::vector<Point> path;
+  std::map<std::pair<double, double>, std::size_t> at;  // point -> its place in path
+  for (const Point& p : ring) {
+    const auto seen = at.find({p.x, p.y});
+    if (seen == at.end()) {
+      at[{p.x, p.y}] = path.size();
+      path.push_back(p);
+      continue;
+    }
+    // The way from the point's last visit back to it closes a loop.
+    loops.emplace_back(path.begin() + static_cast<std::ptrdiff_t>(seen->second), path.end());
+    for (std::size_t k = seen->second + 1; k < path.size(); ++k) at.erase({path[k].x, path[k].y});
+    path.resize(seen->second + 1);
+  }
+  if (loops.empty()) return ring;
+  loops.push_back(std::move(path));
+  std::size_t best = 0;
+  for (std::size_t k = 1; k < loops.size(); ++k)
+    if (std::fabs(signed_area(loops[k])) > std::fabs(signed_area(loops[best]))) best = k;
+  return loops[best];
+}
+
 std::vector<Point> simplify_ring(const std::vector<Point>& ring, double tolerance) {
   Polygon polygon = to_polygon(ring);
   if (!polygon.is_simple()) return ring;
@@ -335,12 +362,13 @@ std::vector<OutlinePolygon> roof_outline(RoofTriangulation& triangulation, const
       largest = i;
   const double tolerance = options.tolerance * spacing;
   OutlinePolygon polygon;
-  const Polygon outer_polygon = to_polygon(outers[largest]);
+  const std::vector<Point> outer = largest_simple_loop(outers[largest]);
+  const Polygon outer_polygon = to_polygon(outer);
   // A rough edge (trees, gaps, scan lines) can leave a ring that squares
   // into one crossing itself: simplified more coarsely, it squares cleanly.
   for (double coarser = 1.0; coarser <= kMostCoarse; coarser += 1.0) {
-    const std::vector<Point> simplified = simplify_ring(outers[largest], coarser * tolerance);
-    polygon.outer = square_ring(simplified, outers[largest], coarser * tolerance, options.square_angle,
+    const std::vector<Point> simplified = simplify_ring(outer, coarser * tolerance);
+    polygon.outer = square_ring(simplified, outer, coarser * tolerance, options.square_angle,
                                 options.edge_offset * spacing);
     if (polygon.outer != simplified) break;
   }
@@ -348,7 +376,7 @@ std::vector<OutlinePolygon> roof_outline(RoofTriangulation& triangulation, const
   for (const auto& h : holes) {
     if (-signed_area(h) < options.min_hole_area) continue;
     if (outer_polygon.bounded_side(Kernel::Point_2(h[0].x, h[0].y)) != CGAL::ON_BOUNDED_SIDE) continue;
-    std::vector<Point> hole = simplify_ring(h, tolerance);
+    std::vector<Point> hole = simplify_ring(largest_simple_loop(h), tolerance);
     bool inside = true;
     for (const Point& p : hole)
       if (squared_outer.bounded_side(Kernel::Point_2(p.x, p.y)) != CGAL::ON_BOUNDED_SIDE) inside = false;
