@@ -229,6 +229,8 @@ int run_extract(const ExtractOptions& options) {
       std::cerr << "roofplanes: b1: no valid solid: " << model.problem << '\n';
       solid = false;
     }
+    if (options.verbose && files.cityjson && !model.left_out_faces.empty())
+      std::cerr << "roofplanes: b1: " << left_out_report(model) << '\n';
   }
   if (!note.empty()) std::cerr << "roofplanes: " << note << '\n';
   return written && solid && note.empty() ? 0 : 1;

@@ -33,4 +33,11 @@ std::string ground_report(const std::string& id, const BuildingModel& model) {
   return id + ": ground height " + height + " from " + ground_source_name(model.ground_source);
 }
 
+std::string left_out_report(const BuildingModel& model) {
+  std::string text = model.left_out_faces.size() == 1 ? "the solid leaves out face " : "the solid leaves out faces ";
+  for (std::size_t k = 0; k < model.left_out_faces.size(); ++k)
+    text += (k == 0 ? "" : ", ") + std::to_string(model.left_out_faces[k]);
+  return text + ": it was not valid with " + (model.left_out_faces.size() == 1 ? "it" : "them");
+}
+
 }  // namespace roofplanes

@@ -25,4 +25,8 @@ void add_ground_options(CLI::App& command, GroundChoice& choice);
 // "<id>: ground height <z> from <source>", z to the millimetre, no line end.
 std::string ground_report(const std::string& id, const BuildingModel& model);
 
+// "the solid leaves out faces N, M: it was not valid with them", no line end;
+// for a model whose left_out_faces is not empty.
+std::string left_out_report(const BuildingModel& model);
+
 }  // namespace roofplanes

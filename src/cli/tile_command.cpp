@@ -266,6 +266,8 @@ int run_tile(const TileOptions& options) {
         std::cerr << "roofplanes: " << b.id << ": no valid solid: " << b.model.problem << '\n';
         status = 1;
       }
+      if (options.verbose && files.cityjson && !b.model.left_out_faces.empty())
+        std::cerr << "roofplanes: " << b.id << ": " << left_out_report(b.model) << '\n';
       if (options.verbose)
         std::printf("building %s: points %zu, roof points %zu, segments %zu, roof type %s\n", b.id.c_str(), b.points,
                     b.roof_points, b.result.segments.size(), b.attributes.roof_type.c_str());

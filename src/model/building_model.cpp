@@ -118,21 +118,48 @@ BuildingModel building_model(const BuildingInput& input, const Result& result, c
     const double c = -(s.normal.x * ox + s.normal.y * oy + s.d) / s.normal.z;
     planes.push_back(FacePlane{s.number, a, b, c});
   }
-  const auto contacts = face_contacts(triangulation, sample, 3.0 * spacing);
-  Partition partition = roof_partition(outline, planes, contacts, sample, spacing, options.grid.scale.x);
-  model.rmse = partition.rmse;
-  if (partition.partition.regions.empty()) {
-    model.problem = "no roof face to model";
-    model.faceless = true;
-    return model;
+  // A face the solid cannot take (its cell dips below the ground, or pinches
+  // its polygon) costs the building its solid: the solid is made again
+  // without the smallest face left, until it is valid or one face is left.
+  // The faces left out keep their segments; only the solid goes without them.
+  std::vector<std::pair<std::size_t, int>> by_size;  // (points, number), smallest first, then the higher number
+  for (const Segment& s : result.segments) by_size.emplace_back(s.points.size(), -s.number);
+  std::sort(by_size.begin(), by_size.end());
+  Partition partition;
+  for (std::size_t dropped = 0;; ++dropped) {
+    const auto contacts = face_contacts(triangulation, sample, 3.0 * spacing);
+    partition = roof_partition(outline, planes, contacts, sample, spacing, options.grid.scale.x);
+    model.rmse = partition.rmse;
+    if (partition.partition.regions.empty()) {
+      if (dropped == 0) {
+        model.problem = "no roof face to model";
+        model.faceless = true;
+      }
+      break;
+    }
+    std::string problem;
+    Shell shell = lod22_shell(partition.partition, planes, model.ground_height, options.grid, problem);
+    if (problem.empty()) problem = shell_problem(shell, options.grid);
+    if (problem.empty()) {
+      model.lod22 = std::move(shell);
+      model.problem.clear();
+      break;
+    }
+    if (dropped == 0) {  // the reason and the partition with every face, should none do
+      model.problem = problem;
+      model.partition = partition.partition;
+    }
+    if (planes.size() <= 1 || dropped == by_size.size()) break;
+    const int number = -by_size[dropped].second;
+    model.left_out_faces.push_back(number);
+    std::erase_if(planes, [&](const FacePlane& plane) { return plane.segment == number; });
+    for (int& label : sample.labels)
+      if (label == number) label = 0;
   }
-  std::string problem;
-  Shell shell = lod22_shell(partition.partition, planes, model.ground_height, options.grid, problem);
-  if (problem.empty()) problem = shell_problem(shell, options.grid);
-  if (problem.empty())
-    model.lod22 = std::move(shell);
-  else
-    model.problem = problem;
+  if (model.lod22.surfaces.empty()) {
+    model.left_out_faces.clear();
+    if (!model.faceless) partition.partition = std::move(model.partition);
+  }
   model.partition = std::move(partition.partition);
   for (Point& p : model.partition.vertices) p.x += ox, p.y += oy;
   return model;

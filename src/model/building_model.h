@@ -87,6 +87,9 @@ struct BuildingModel {
   double lod12_height = 0.0;    // 70th percentile of the roof points' heights
   std::optional<double> rmse;   // vertical rms of the roof points against the solid's roofs
   std::string problem;          // why lod22 is empty; empty when it was made
+  // Segment numbers of the faces the solid was made without, smallest first:
+  // with them it was not valid. Empty when lod22 is empty.
+  std::vector<int> left_out_faces;
   // No face of the extraction could be placed (none found, or none with a
   // plane and points inside the outline): nothing to model, which is no
   // fault; problem says so all the same.

@@ -5,9 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "building_cases.h"
 #include "io/cityjson_writer.h"
@@ -161,6 +163,48 @@ TEST(building_model, SolidsOfShippedBuildingsAreValid) {
     ++solids;
   }
   EXPECT_GE(solids, 2u);
+}
+
+// A face whose cell the solid cannot take (its plane far below the ground
+// there) no longer costs the building its solid: the solid is made without
+// it, the smallest face, and says so; the other faces stay whole.
+TEST(building_model, FaceTheSolidCannotTakeIsLeftOut) {
+  using building_generator::RoofShape;
+  const auto building =
+      building_generator::generate_building(building_generator::options_for_roof_points(RoofShape::hip, 4000, 1));
+  const BuildingInput input = roofplanes::testing::input_of(building);
+  Result result = extract_roof_planes(input, auto_parameters(input));
+  ASSERT_GE(result.segments.size(), 2u);
+  ModelOptions options;
+  options.grid = grid_of(input);
+  const BuildingModel whole = building_model(input, result, options);
+  ASSERT_EQ(whole.problem, "");
+  ASSERT_TRUE(whole.left_out_faces.empty());
+
+  // The points of the first face within 3 m of its western end become a
+  // face of their own, level and 5 m under the ground.
+  Segment& first = result.segments.front();
+  double west = 1e300;
+  for (std::size_t i : first.points) west = std::min(west, input.points[i].x);
+  Segment sunk = first;
+  sunk.number = static_cast<int>(result.segments.size()) + 1;
+  sunk.points.clear();
+  std::vector<std::size_t> kept;
+  for (std::size_t i : first.points) (input.points[i].x < west + 3.0 ? sunk.points : kept).push_back(i);
+  ASSERT_GE(sunk.points.size(), 20u);
+  ASSERT_LT(sunk.points.size(), kept.size());
+  first.points = kept;
+  sunk.normal = {0.0, 0.0, 1.0};
+  sunk.d = -(whole.ground_height - 5.0);
+  for (std::size_t i : sunk.points) result.labels[i] = sunk.number;
+  result.segments.push_back(sunk);
+
+  const BuildingModel model = building_model(input, result, options);
+  EXPECT_EQ(model.left_out_faces, std::vector<int>{sunk.number});
+  expect_valid_solid(input, result, model, options.grid);
+  std::size_t roofs = 0;
+  for (const ShellSurface& s : model.lod22.surfaces) roofs += s.kind == SurfaceKind::roof ? 1 : 0;
+  EXPECT_EQ(roofs, result.segments.size() - 1);
 }
 
 }  // namespace
