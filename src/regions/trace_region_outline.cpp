@@ -40,7 +40,8 @@ VertexList trace_region_outline(const PointTriangulation& triangulation, const V
   for (const Vertex_handle& v : region) {
     listed[position_of(v)] = 1;
     for_each_face_around(triangulation, v, [&](Face_handle f, Vertex_handle c, Vertex_handle e) {
-      if (listed[position_of(c)] || listed[position_of(e)] || !own(f)) return;
+      // own first: an infinite face's corner has no position.
+      if (!own(f) || listed[position_of(c)] || listed[position_of(e)]) return;
       for (int i = 0; i < 3; ++i)
         if (!own(f->neighbor(i))) boundary.push_back({f, i});
     });
