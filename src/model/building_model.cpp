@@ -123,7 +123,8 @@ BuildingModel building_model(const BuildingInput& input, const Result& result, c
   // without the smallest face left, until it is valid or one face is left.
   // The faces left out keep their segments; only the solid goes without them.
   std::vector<std::pair<std::size_t, int>> by_size;  // (points, number), smallest first, then the higher number
-  for (const Segment& s : result.segments) by_size.emplace_back(s.points.size(), -s.number);
+  for (const Segment& s : result.segments)
+    if (s.normal.z > 0.0) by_size.emplace_back(s.points.size(), -s.number);  // the faces with a plane
   std::sort(by_size.begin(), by_size.end());
   Partition partition;
   for (std::size_t dropped = 0;; ++dropped) {
