@@ -24,13 +24,15 @@ struct LocalFit {
 
 // The fit around v; false when there are fewer than five roof neighbours or
 // they lie on a line.
-bool local_fit(const PointTriangulation& triangulation, Vertex_handle v, LocalFit& out) {
+// Relative to the fitted point, so its own design row is (0, 0, 1) and its prediction is c.
+struct Row {
+  double x, y, z;
+};
+
+// rows: scratch space, reused from point to point.
+bool local_fit(const PointTriangulation& triangulation, Vertex_handle v, std::vector<Row>& rows, LocalFit& out) {
   const Point3& p = v->point();
-  // Relative to v, so v's own design row is (0, 0, 1) and its prediction is c.
-  struct Row {
-    double x, y, z;
-  };
-  std::vector<Row> rows{{0.0, 0.0, 0.0}};
+  rows.assign(1, Row{0.0, 0.0, 0.0});
   auto neighbour = triangulation.incident_vertices(v);
   if (neighbour == nullptr) return false;
   const auto done = neighbour;
@@ -137,13 +139,16 @@ ScanQuality estimate_scan_quality(const PointTriangulation& triangulation) {
   // within two standard deviations of the last round's estimate and takes
   // their median over 0.6391, the median of |x| below 2 for a standard normal
   // x (0.6745 without the bound).
-  quality.noise = median(residuals) / 0.6745;
+  // Sorted once, the residuals within a bound are a prefix, and its median
+  // is read off.
+  std::sort(residuals.begin(), residuals.end());
+  const auto sorted_median = [&](std::size_t count) { return residuals[count / 2]; };
+  quality.noise = residuals.empty() ? 0.0 : sorted_median(residuals.size()) / 0.6745;
   for (int round = 0; round < 8; ++round) {
-    std::vector<double> kept;
-    for (const double r : residuals)
-      if (r <= 2.0 * quality.noise) kept.push_back(r);
-    if (kept.empty()) break;
-    quality.noise = median(kept) / 0.6391;
+    const std::size_t kept = static_cast<std::size_t>(
+        std::upper_bound(residuals.begin(), residuals.end(), 2.0 * quality.noise) - residuals.begin());
+    if (kept == 0) break;
+    quality.noise = sorted_median(kept) / 0.6391;
   }
 
   // A local fit across a ridge, an eave or a step bends away from its points
@@ -151,18 +156,24 @@ ScanQuality estimate_scan_quality(const PointTriangulation& triangulation) {
   // keeps the fits whose every point lies within three standard deviations of
   // the last round's estimate.
   std::vector<LocalFit> fits;
+  std::vector<Row> rows;
   for (auto v = triangulation.finite_vertices_begin(); v != triangulation.finite_vertices_end(); ++v) {
     LocalFit fit;
-    if (v->info().is_roof() && local_fit(triangulation, v, fit)) fits.push_back(fit);
+    if (v->info().is_roof() && local_fit(triangulation, v, rows, fit)) fits.push_back(fit);
   }
   std::vector<double> ring_residuals;
   for (const LocalFit& fit : fits) ring_residuals.push_back(std::fabs(fit.residual));
   double ring_noise = median(ring_residuals) / 0.6745;
+  // By their largest residual, the fits kept in a round are a prefix.
+  std::sort(fits.begin(), fits.end(), [](const LocalFit& a, const LocalFit& b) { return a.largest < b.largest; });
   for (int round = 0; round < 8; ++round) {
-    ring_residuals.clear();
-    for (const LocalFit& fit : fits)
-      if (fit.largest <= 3.0 * ring_noise) ring_residuals.push_back(std::fabs(fit.residual));
-    if (ring_residuals.empty()) break;
+    const std::size_t kept = static_cast<std::size_t>(
+        std::upper_bound(fits.begin(), fits.end(), 3.0 * ring_noise,
+                         [](double bound, const LocalFit& fit) { return bound < fit.largest; }) -
+        fits.begin());
+    if (kept == 0) break;
+    ring_residuals.resize(kept);
+    for (std::size_t k = 0; k < kept; ++k) ring_residuals[k] = std::fabs(fits[k].residual);
     ring_noise = median(ring_residuals) / 0.6745;
   }
   // Each overestimates where faces meet, the one more than the other depending
