@@ -21,40 +21,45 @@ VertexList near_plane(const VertexList& from, const HeightPlane& plane, double t
 }
 
 // The cluster of member points reached from seed through triangles of three
-// members; marks them in reached.
-VertexList cluster_from(const TriangleFans& fans, Vertex_handle seed, const std::vector<char>& member,
-                        std::vector<char>& reached) {
-  VertexList cluster{seed};
-  reached[index_of(seed)] = 1;
+// members, as positions; marks them in reached. Walks on positions, not
+// vertex handles: the fans hold positions, and a handle's position is a read
+// of the vertex record.
+void cluster_from(const TriangleFans& fans, std::uint32_t seed, const std::vector<char>& member,
+                  std::vector<char>& reached, std::vector<std::uint32_t>& cluster) {
+  cluster.assign(1, seed);
+  reached[seed] = 1;
   for (std::size_t k = 0; k < cluster.size(); ++k) {
-    const std::size_t p = index_of(cluster[k]);
+    const std::uint32_t p = cluster[k];
     for (std::uint32_t t = fans.start[p]; t < fans.start[p + 1]; ++t) {
       const std::uint32_t c = fans.corners[2 * t], e = fans.corners[2 * t + 1];
       if (!member[c] || !member[e]) continue;
       for (const std::uint32_t w : {c, e}) {
         if (reached[w]) continue;
         reached[w] = 1;
-        cluster.push_back(fans.vertices[w]);
+        cluster.push_back(w);
       }
     }
   }
-  return cluster;
 }
 
 // largest_connected_cluster with reached, all clear, as scratch: left clear.
 VertexList largest_cluster(const TriangleFans& fans, const VertexList& seeds, const std::vector<char>& member,
                            std::vector<char>& reached) {
-  VertexList best;
-  VertexList others;  // the other clusters' points, to clear
+  std::vector<std::uint32_t> best, cluster;
+  std::vector<std::uint32_t> others;  // the other clusters' points, to clear
   for (const Vertex_handle& seed : seeds) {
-    if (!member[index_of(seed)] || reached[index_of(seed)]) continue;
-    VertexList cluster = cluster_from(fans, seed, member, reached);
+    const std::uint32_t s = static_cast<std::uint32_t>(index_of(seed));
+    if (!member[s] || reached[s]) continue;
+    cluster_from(fans, s, member, reached, cluster);
     if (cluster.size() > best.size()) std::swap(best, cluster);
     others.insert(others.end(), cluster.begin(), cluster.end());
   }
-  for (const VertexList* list : {&best, &others})
-    for (const Vertex_handle& v : *list) reached[index_of(v)] = 0;
-  return best;
+  for (const std::vector<std::uint32_t>* list : {&best, &others})
+    for (const std::uint32_t p : *list) reached[p] = 0;
+  VertexList points;
+  points.reserve(best.size());
+  for (const std::uint32_t p : best) points.push_back(fans.vertices[p]);
+  return points;
 }
 
 }  // namespace
