@@ -54,37 +54,79 @@ std::vector<std::pair<std::size_t, std::size_t>> neighbouring_regions(const Poin
 
 std::size_t merge_coplanar_regions(const PointTriangulation& triangulation, std::vector<PlaneRegion>& regions,
                                    double rms_limit, double rms_ratio) {
+  // A pair's fit, kept while neither region changes: a merge changes one
+  // region and removes another, and the pairs of the merged region are those
+  // of its two parts, so the neighbours are found once and each merge refits
+  // only the merged region's pairs.
+  struct Pair {
+    std::size_t i, j;
+    bool fitted = false;
+    bool valid = false;
+    double rms = 0.0, limit = 0.0;
+  };
+  std::vector<Pair> pairs;
+  for (const auto& [i, j] : neighbouring_regions(triangulation, regions)) pairs.push_back({i, j});
+  const auto fit = [&](Pair& pair, PlaneRegion* keep) {
+    const std::size_t i = pair.i, j = pair.j;
+    PlaneRegion together;
+    together.points = regions[i].points;
+    together.points.insert(together.points.end(), regions[j].points.begin(), regions[j].points.end());
+    together.plane = fit_height_plane(together.points);
+    pair.fitted = true;
+    pair.valid = together.plane.valid;
+    if (!pair.valid) return;
+    pair.rms = height_rms(together.plane, together.points);
+    pair.limit = rms_limit;
+    if (rms_ratio > 0.0) {
+      const double own_i = height_rms(regions[i].plane, regions[i].points);
+      const double own_j = height_rms(regions[j].plane, regions[j].points);
+      const double ni = static_cast<double>(regions[i].points.size());
+      const double nj = static_cast<double>(regions[j].points.size());
+      const double pooled = std::sqrt((ni * own_i * own_i + nj * own_j * own_j) / (ni + nj));
+      pair.limit = std::max(pair.limit, rms_ratio * pooled);
+    }
+    if (keep != nullptr) *keep = std::move(together);
+  };
   std::size_t merges = 0;
   for (;;) {
     double best_rms = std::numeric_limits<double>::infinity();
-    std::pair<std::size_t, std::size_t> best{0, 0};
-    PlaneRegion best_union;
-    for (const auto& [i, j] : neighbouring_regions(triangulation, regions)) {
-      PlaneRegion together;
-      together.points = regions[i].points;
-      together.points.insert(together.points.end(), regions[j].points.begin(), regions[j].points.end());
-      together.plane = fit_height_plane(together.points);
-      if (!together.plane.valid) continue;
-      const double rms = height_rms(together.plane, together.points);
-      double limit = rms_limit;
-      if (rms_ratio > 0.0) {
-        const double own_i = height_rms(regions[i].plane, regions[i].points);
-        const double own_j = height_rms(regions[j].plane, regions[j].points);
-        const double ni = static_cast<double>(regions[i].points.size());
-        const double nj = static_cast<double>(regions[j].points.size());
-        const double pooled = std::sqrt((ni * own_i * own_i + nj * own_j * own_j) / (ni + nj));
-        limit = std::max(limit, rms_ratio * pooled);
-      }
-      if (rms <= limit && rms < best_rms) {
-        best_rms = rms;
-        best = {i, j};
-        best_union = std::move(together);
+    std::size_t best = pairs.size();
+    for (std::size_t k = 0; k < pairs.size(); ++k) {
+      Pair& pair = pairs[k];
+      if (!pair.fitted) fit(pair, nullptr);
+      if (pair.valid && pair.rms <= pair.limit && pair.rms < best_rms) {
+        best_rms = pair.rms;
+        best = k;
       }
     }
-    if (!(best_rms < std::numeric_limits<double>::infinity())) return merges;
-    regions[best.first] = std::move(best_union);
-    regions.erase(regions.begin() + static_cast<std::ptrdiff_t>(best.second));
+    if (best == pairs.size()) return merges;
+    const std::size_t into = pairs[best].i, gone = pairs[best].j;
+    PlaneRegion merged;
+    fit(pairs[best], &merged);
+    regions[into] = std::move(merged);
+    regions.erase(regions.begin() + static_cast<std::ptrdiff_t>(gone));
     ++merges;
+    // The pairs of the regions now: gone becomes into, the indices above gone
+    // shift down, the merged pair goes, and the merged region's pairs are
+    // fitted again.
+    const auto renumber = [&](std::size_t r) { return r == gone ? into : (r > gone ? r - 1 : r); };
+    const std::size_t merged_index = into;
+    std::vector<Pair> next;
+    for (const Pair& pair : pairs) {
+      Pair moved = pair;
+      moved.i = renumber(pair.i);
+      moved.j = renumber(pair.j);
+      if (moved.i == moved.j) continue;
+      if (moved.i > moved.j) std::swap(moved.i, moved.j);
+      if (moved.i == merged_index || moved.j == merged_index) moved.fitted = false;
+      next.push_back(moved);
+    }
+    std::sort(next.begin(), next.end(),
+              [](const Pair& a, const Pair& b) { return a.i != b.i ? a.i < b.i : a.j < b.j; });
+    next.erase(std::unique(next.begin(), next.end(),
+                           [](const Pair& a, const Pair& b) { return a.i == b.i && a.j == b.j; }),
+               next.end());
+    pairs = std::move(next);
   }
 }
 

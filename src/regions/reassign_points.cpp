@@ -28,12 +28,14 @@ struct RegionView {
 // side as at its own centre (below the other at a ridge or hip, above it in a
 // valley), which no noise can blur. Otherwise the lower cost wins:
 // (r / noise)² + smoothness · (neighbours owned by another region). Ties keep
-// the current choice.
+// the current choice. alone: v has no neighbour in another region (and so
+// stays whatever the planes) until it or a neighbour moves.
 // around and candidates are scratch space, reused from point to point.
 std::size_t best_region(const PointTriangulation& triangulation, Vertex_handle v, std::size_t own,
                         const std::vector<RegionView>& views, const std::vector<std::size_t>& owner,
                         double tolerance, double noise, double smoothness, std::vector<std::size_t>& around,
-                        std::vector<std::size_t>& candidates) {
+                        std::vector<std::size_t>& candidates, bool& alone) {
+  alone = false;
   around.clear();
   candidates.clear();
   bool other_near = false;
@@ -47,6 +49,7 @@ std::size_t best_region(const PointTriangulation& triangulation, Vertex_handle v
     other_near = other_near || (other != none && other != own);
   } while (++w != done);
   // Most points have no neighbour in another region: nothing can take them.
+  alone = !other_near;
   if (!other_near) return own;
 
   const Point3& p = v->point();
@@ -88,6 +91,9 @@ std::size_t reassign_points(const PointTriangulation& triangulation, std::vector
     for (const Vertex_handle& v : regions[r].points) owner[static_cast<std::size_t>(v->info().position())] = r;
   if (!(noise > 0.0)) noise = tolerance;
 
+  // Per vertex position: the point was alone when last looked at, and
+  // neither it nor a neighbour has moved since.
+  std::vector<char> quiet(owner.size(), 0);
   std::size_t moves = 0;
   for (std::size_t round = 0; round < max_rounds; ++round) {
     // Decided on this round's planes and owners, applied after.
@@ -104,15 +110,29 @@ std::size_t reassign_points(const PointTriangulation& triangulation, std::vector
       }
     }
     for (auto v = triangulation.finite_vertices_begin(); v != triangulation.finite_vertices_end(); ++v) {
-      const std::size_t own = owner[static_cast<std::size_t>(v->info().position())];
+      const std::size_t position = static_cast<std::size_t>(v->info().position());
+      if (quiet[position]) continue;
+      const std::size_t own = owner[position];
       if (own == none && !v->info().is_roof()) continue;
-      const std::size_t best = best_region(triangulation, v, own, views, owner, tolerance, noise, smoothness, around, candidates);
+      bool alone = false;
+      const std::size_t best =
+          best_region(triangulation, v, own, views, owner, tolerance, noise, smoothness, around, candidates, alone);
+      quiet[position] = alone ? 1 : 0;
       if (best == own || (own != none && size[own] <= 3)) continue;
       moving.emplace_back(v, best);
       if (own != none) --size[own];
     }
     if (moving.empty()) break;
-    for (const auto& [v, to] : moving) owner[static_cast<std::size_t>(v->info().position())] = to;
+    for (const auto& [v, to] : moving) {
+      owner[static_cast<std::size_t>(v->info().position())] = to;
+      quiet[static_cast<std::size_t>(v->info().position())] = 0;
+      auto w = triangulation.incident_vertices(v);
+      if (w == nullptr) continue;
+      const auto done = w;
+      do {
+        if (!triangulation.is_infinite(w)) quiet[static_cast<std::size_t>(w->info().position())] = 0;
+      } while (++w != done);
+    }
     for (std::size_t r = 0; r < regions.size(); ++r) {
       VertexList kept;
       for (const Vertex_handle& v : regions[r].points)
