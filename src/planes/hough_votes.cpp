@@ -29,8 +29,7 @@ std::int32_t level_of(const HoughVotes& votes, const HoughVotes::Direction& n, s
 [[gnu::target_clones("avx2", "default")]] void count_voters(HoughVotes& votes, const std::vector<std::size_t>& voters,
                                                            std::uint32_t delta) {
   const std::size_t n = voters.size();
-  std::vector<double> x(n), y(n), z(n), s(n);
-  std::vector<std::int32_t> level(n);
+  std::vector<double> x(n), y(n), z(n);
   for (std::size_t k = 0; k < n; ++k) {
     x[k] = votes.x[voters[k]];
     y[k] = votes.y[voters[k]];
@@ -38,21 +37,80 @@ std::int32_t level_of(const HoughVotes& votes, const HoughVotes::Direction& n, s
   }
   const double min_s = votes.grid.min_s, resolution = votes.grid.resolution;
   const double last = static_cast<double>(votes.grid.count - 1);
-  for (std::size_t d = 0; d < votes.directions.size(); ++d) {
-    const HoughVotes::Direction direction = votes.directions[d];
-    // hough_s_level, written out for the loop.
-    for (std::size_t k = 0; k < n; ++k) {
-      double q = (direction.nx * x[k] + direction.ny * y[k] + direction.nz * z[k] - min_s) / resolution;
-      q = q > 0.0 ? q : 0.0;
-      q = q < last ? q : last;
-      level[k] = static_cast<std::int32_t>(q);
+  // Four rows at a time: neighbouring voters of a face share a level, and an
+  // addition to a count waits for the one before it to the same count; the
+  // four rows' additions, interleaved, wait in parallel.
+  constexpr std::size_t block = 4;
+  std::vector<std::int32_t> levels(block * n);
+  const std::size_t directions = votes.directions.size();
+  for (std::size_t d0 = 0; d0 < directions; d0 += block) {
+    const std::size_t rows = std::min(block, directions - d0);
+    std::uint32_t* row[block];
+    std::int32_t* level[block];
+    for (std::size_t b = 0; b < block; ++b) {
+      level[b] = levels.data() + b * n;
+      if (b >= rows) continue;  // the last block may be short
+      const std::size_t d = d0 + b;
+      row[b] = votes.counts.data() + votes.row_start[d] - votes.rows[d].first;
+      const HoughVotes::Direction direction = votes.directions[d];
+      // hough_s_level, written out for the loop.
+      for (std::size_t k = 0; k < n; ++k) {
+        double q = (direction.nx * x[k] + direction.ny * y[k] + direction.nz * z[k] - min_s) / resolution;
+        q = q > 0.0 ? q : 0.0;
+        q = q < last ? q : last;
+        level[b][k] = static_cast<std::int32_t>(q);
+      }
     }
-    std::uint32_t* const row = votes.counts.data() + votes.row_start[d] - votes.rows[d].first;
-    for (std::size_t k = 0; k < n; ++k) row[level[k]] += delta;
+    if (rows == block) {
+      for (std::size_t k = 0; k < n; ++k) {
+        row[0][level[0][k]] += delta;
+        row[1][level[1][k]] += delta;
+        row[2][level[2][k]] += delta;
+        row[3][level[3][k]] += delta;
+      }
+    } else {
+      for (std::size_t b = 0; b < rows; ++b)
+        for (std::size_t k = 0; k < n; ++k) row[b][level[b][k]] += delta;
+    }
     // Withdrawn votes leave the row's largest count a bound from above.
     if (delta == 1u)
-      votes.row_bound[d] = *std::max_element(row + votes.rows[d].first, row + votes.rows[d].second);
+      for (std::size_t b = 0; b < rows; ++b) {
+        const std::size_t d = d0 + b;
+        votes.row_bound[d] = *std::max_element(row[b] + votes.rows[d].first, row[b] + votes.rows[d].second);
+      }
   }
+}
+
+// Forgets the withdrawn voters: the counts hold none of their votes.
+void clear_withdrawn(HoughVotes& votes) {
+  votes.withdrawn.clear();
+  votes.withdrawn_x.clear();
+  votes.withdrawn_y.clear();
+  votes.withdrawn_z.clear();
+  votes.applied.assign(votes.directions.size(), 0);
+}
+
+// Takes the votes of the voters withdrawn since the row was last read out of row d.
+[[gnu::target_clones("avx2", "default")]] void apply_withdrawn(HoughVotes& votes, std::size_t d,
+                                                              std::vector<std::int32_t>& level) {
+  const std::size_t first = votes.applied[d], end = votes.withdrawn.size();
+  if (first == end) return;
+  level.resize(end - first);
+  const HoughVotes::Direction direction = votes.directions[d];
+  const double min_s = votes.grid.min_s, resolution = votes.grid.resolution;
+  const double last = static_cast<double>(votes.grid.count - 1);
+  // hough_s_level, written out for the loop, as in count_every_direction.
+  for (std::size_t k = first; k < end; ++k) {
+    double q = (direction.nx * votes.withdrawn_x[k] + direction.ny * votes.withdrawn_y[k] +
+                direction.nz * votes.withdrawn_z[k] - min_s) /
+               resolution;
+    q = q > 0.0 ? q : 0.0;
+    q = q < last ? q : last;
+    level[k - first] = static_cast<std::int32_t>(q);
+  }
+  std::uint32_t* const row = votes.counts.data() + votes.row_start[d] - votes.rows[d].first;
+  for (std::size_t k = 0; k < end - first; ++k) --row[level[k]];
+  votes.applied[d] = static_cast<std::uint32_t>(end);
 }
 
 // Draws the sample from the free roof points and counts it.
@@ -112,6 +170,7 @@ void draw_sample(HoughVotes& votes, const PointTriangulation& triangulation) {
   if (cells > kDenseCells) return;
   votes.counts.assign(cells, 0);
   votes.row_bound.assign(votes.directions.size(), 0);
+  clear_withdrawn(votes);
   std::vector<std::size_t> all(votes.voters.size());
   for (std::size_t p = 0; p < all.size(); ++p) all[p] = p;
   count_voters(votes, all, 1u);
@@ -158,18 +217,22 @@ void withdraw_votes(HoughVotes& votes, const VertexList& taken, const PointTrian
     return;
   }
   if (votes.counts.empty()) return;
-  if (gone.size() <= votes.free_voters) {
-    count_voters(votes, gone, ~0u);
-    return;
+  for (const std::size_t voter : gone) {
+    votes.withdrawn.push_back(voter);
+    votes.withdrawn_x.push_back(votes.x[voter]);
+    votes.withdrawn_y.push_back(votes.y[voter]);
+    votes.withdrawn_z.push_back(votes.z[voter]);
   }
-  // Fewer voters remain than leave: counting them afresh is the cheaper way
-  // to the same counts.
+  if (votes.withdrawn.size() <= votes.free_voters) return;
+  // Fewer voters remain than have left since the counts were made: counting
+  // them afresh is the cheaper way to the same counts.
   std::vector<std::size_t> remaining;
   remaining.reserve(votes.free_voters);
   for (std::size_t p = 0; p < votes.voters.size(); ++p)
     if (votes.free[p]) remaining.push_back(p);
   std::fill(votes.counts.begin(), votes.counts.end(), 0u);
   std::fill(votes.row_bound.begin(), votes.row_bound.end(), 0u);
+  clear_withdrawn(votes);
   count_voters(votes, remaining, 1u);
 }
 
@@ -193,8 +256,10 @@ std::vector<PlaneCandidate> vote_peaks(HoughVotes& votes, std::size_t count) {
       return votes.row_bound[a] != votes.row_bound[b] ? votes.row_bound[a] > votes.row_bound[b] : a < b;
     });
     std::uint32_t floor = 3;
+    std::vector<std::int32_t> level;
     for (const std::uint32_t d : order) {
       if (votes.row_bound[d] < floor) break;
+      apply_withdrawn(votes, d, level);
       const std::uint32_t* row = votes.counts.data() + votes.row_start[d] - votes.rows[d].first;
       std::uint32_t row_best = 0;
       for (std::uint32_t level = votes.rows[d].first; level < votes.rows[d].second; ++level) {
