@@ -50,6 +50,30 @@ TEST(merge_coplanar_regions, KeepsTheFacesOfARidgeApart) {
   EXPECT_EQ(regions.size(), 2u);
 }
 
+// A curved roof (z = 0.05 x²) cut into strips of 1 m: two neighbouring
+// strips fit one plane within the limit (rms about 0.015 m), three do not
+// (about 0.034 m). Each merge must judge the merged region's pairs by its new
+// points: judged by the pairs' fits from before the merge, a strip joins a
+// pair whose plane no longer fits it.
+TEST(merge_coplanar_regions, JudgesAMergedRegionByAllItsPoints) {
+  const PointTriangulation roof = roof_of(grid_points(24, 12, 0.25, [](double x, double) { return 0.05 * x * x; }));
+  std::vector<PlaneRegion> regions;
+  for (int strip = 0; strip < 6; ++strip)
+    regions.push_back(region_of(vertices_where(roof, [&](const Point3& p) {
+      return p.x() >= strip * 1.0 && p.x() < (strip + 1) * 1.0;
+    })));
+  const double limit = 0.02;
+  // All pairs fit equally well up to rounding, so which pairs merge may
+  // vary; none of three strips, and no strip stays alone beside another.
+  const std::size_t merges = merge_coplanar_regions(roof, regions, limit);
+  EXPECT_GE(merges, 2u);
+  EXPECT_EQ(regions.size(), 6u - merges);
+  for (const PlaneRegion& region : regions) {
+    EXPECT_LE(region.points.size(), 2u * 4u * 12u);
+    EXPECT_LE(height_rms(region.plane, region.points), limit);
+  }
+}
+
 // Neighbours of every vertex along the triangulation's finite edges.
 std::vector<std::vector<std::size_t>> adjacency(const PointTriangulation& triangulation) {
   std::vector<std::vector<std::size_t>> next(triangulation.number_of_vertices());
