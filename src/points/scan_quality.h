@@ -33,6 +33,9 @@ struct ScanQuality {
 //    to it and them: its own residual over sqrt(1 − h), h its leverage;
 //    σ = median / 0.6745 over the fits whose every point lies within 3σ of
 //    the fit, σ from the round before.
+// Above 40,000 roof points both are measured on a sample: the points whose
+// position is a multiple of ceil(roof points / 40,000), and the pairs whose
+// shared edge's lower-position end is one.
 // Both are 0 when there is nothing to measure. Reads only.
 ScanQuality estimate_scan_quality(const PointTriangulation& triangulation);
 

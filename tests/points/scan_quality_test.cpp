@@ -37,6 +37,22 @@ TEST(estimate_scan_quality, WithinAFifthOfTheGeneratorsSpacingAndNoiseOverTheSui
   }
 }
 
+// A roof of about 100,000 points is measured on a sample of its points: the
+// estimates stay as near as on the suite's buildings, from fewer fits than
+// the roof has triangle pairs.
+TEST(estimate_scan_quality, LargeRoofMeasuredOnASample) {
+  building_generator::BuildingOptions options =
+      building_generator::options_for_roof_points(building_generator::RoofShape::hip, 100000, 5);
+  options.surroundings = false;
+  const BuildingInput input = roofplanes::testing::input_of(building_generator::generate_building(options));
+  const ScanQuality q = quality_of(input);
+  const double spacing = 1.0 / std::sqrt(options.points_per_m2);
+  EXPECT_NEAR(q.spacing, spacing, 0.2 * spacing);
+  EXPECT_NEAR(q.noise, options.height_noise, 0.1 * options.height_noise);
+  EXPECT_GT(q.fits, 20000u);
+  EXPECT_LT(q.fits, 2 * input.points.size());  // all pairs: about three per point
+}
+
 // A noise-free tilted grid: every roof triangle has half a cell's area and
 // every local fit is exact. Points that are not roof points are not measured.
 TEST(estimate_scan_quality, ExactOnATiltedGridAndOnlyOnRoofPoints) {
