@@ -23,7 +23,7 @@ std::int32_t level_of(const HoughVotes& votes, const HoughVotes::Direction& n, s
 }
 
 // Adds delta (+1 or −1, as unsigned arithmetic) for the listed voters in every
-// direction, one direction's row at a time. The voters' points are gathered
+// direction, four directions' rows at a time. The voters' points are gathered
 // first, so that the levels of a row are computed in one plain loop the
 // compiler can vectorise.
 [[gnu::target_clones("avx2", "default")]] void count_voters(HoughVotes& votes, const std::vector<std::size_t>& voters,
@@ -83,7 +83,6 @@ std::int32_t level_of(const HoughVotes& votes, const HoughVotes::Direction& n, s
 
 // Forgets the withdrawn voters: the counts hold none of their votes.
 void clear_withdrawn(HoughVotes& votes) {
-  votes.withdrawn.clear();
   votes.withdrawn_x.clear();
   votes.withdrawn_y.clear();
   votes.withdrawn_z.clear();
@@ -93,13 +92,13 @@ void clear_withdrawn(HoughVotes& votes) {
 // Takes the votes of the voters withdrawn since the row was last read out of row d.
 [[gnu::target_clones("avx2", "default")]] void apply_withdrawn(HoughVotes& votes, std::size_t d,
                                                               std::vector<std::int32_t>& level) {
-  const std::size_t first = votes.applied[d], end = votes.withdrawn.size();
+  const std::size_t first = votes.applied[d], end = votes.withdrawn_x.size();
   if (first == end) return;
   level.resize(end - first);
   const HoughVotes::Direction direction = votes.directions[d];
   const double min_s = votes.grid.min_s, resolution = votes.grid.resolution;
   const double last = static_cast<double>(votes.grid.count - 1);
-  // hough_s_level, written out for the loop, as in count_every_direction.
+  // hough_s_level, written out for the loop, as in count_voters.
   for (std::size_t k = first; k < end; ++k) {
     double q = (direction.nx * votes.withdrawn_x[k] + direction.ny * votes.withdrawn_y[k] +
                 direction.nz * votes.withdrawn_z[k] - min_s) /
@@ -218,12 +217,11 @@ void withdraw_votes(HoughVotes& votes, const VertexList& taken, const PointTrian
   }
   if (votes.counts.empty()) return;
   for (const std::size_t voter : gone) {
-    votes.withdrawn.push_back(voter);
     votes.withdrawn_x.push_back(votes.x[voter]);
     votes.withdrawn_y.push_back(votes.y[voter]);
     votes.withdrawn_z.push_back(votes.z[voter]);
   }
-  if (votes.withdrawn.size() <= votes.free_voters) return;
+  if (votes.withdrawn_x.size() <= votes.free_voters) return;
   // Fewer voters remain than have left since the counts were made: counting
   // them afresh is the cheaper way to the same counts.
   std::vector<std::size_t> remaining;
@@ -256,10 +254,10 @@ std::vector<PlaneCandidate> vote_peaks(HoughVotes& votes, std::size_t count) {
       return votes.row_bound[a] != votes.row_bound[b] ? votes.row_bound[a] > votes.row_bound[b] : a < b;
     });
     std::uint32_t floor = 3;
-    std::vector<std::int32_t> level;
+    std::vector<std::int32_t> scratch;
     for (const std::uint32_t d : order) {
       if (votes.row_bound[d] < floor) break;
-      apply_withdrawn(votes, d, level);
+      apply_withdrawn(votes, d, scratch);
       const std::uint32_t* row = votes.counts.data() + votes.row_start[d] - votes.rows[d].first;
       std::uint32_t row_best = 0;
       for (std::uint32_t level = votes.rows[d].first; level < votes.rows[d].second; ++level) {

@@ -39,10 +39,9 @@ struct HoughVotes {
   std::vector<std::size_t> row_start;
   std::vector<std::uint32_t> counts;
   std::vector<std::uint32_t> row_bound;  // per direction: no count of its row is larger
-  // Voters withdrawn since the counts were last made, with their points; a
-  // row's counts still hold the votes of those from withdrawn[applied[d]]
-  // on, and lose them when the row is next read (most rows never are again).
-  std::vector<std::size_t> withdrawn;
+  // The points of the voters withdrawn since the counts were last made; row
+  // d's counts still hold the votes of those from index applied[d] on, and
+  // lose them when the row is next read (most rows never are again).
   std::vector<double> withdrawn_x, withdrawn_y, withdrawn_z;
   std::vector<std::uint32_t> applied;
 };
