@@ -22,12 +22,25 @@ std::int32_t level_of(const HoughVotes& votes, const HoughVotes::Direction& n, s
   return hough_s_level(n.nx * votes.x[voter] + n.ny * votes.y[voter] + n.nz * votes.z[voter], votes.grid);
 }
 
+// The levels (hough_s_level) of points (x, y, z)[0, n) in direction n, into
+// level: written out in one plain loop the compiler can vectorise.
+[[gnu::target_clones("avx2", "default")]] void levels_in(const HoughVotes::Direction& direction, const double* x,
+                                                        const double* y, const double* z, std::size_t n,
+                                                        const HoughDistanceLevels& grid, std::int32_t* level) {
+  const double min_s = grid.min_s, resolution = grid.resolution;
+  const double last = static_cast<double>(grid.count - 1);
+  for (std::size_t k = 0; k < n; ++k) {
+    double q = (direction.nx * x[k] + direction.ny * y[k] + direction.nz * z[k] - min_s) / resolution;
+    q = q > 0.0 ? q : 0.0;
+    q = q < last ? q : last;
+    level[k] = static_cast<std::int32_t>(q);
+  }
+}
+
 // Adds delta (+1 or −1, as unsigned arithmetic) for the listed voters in every
 // direction, four directions' rows at a time. The voters' points are gathered
-// first, so that the levels of a row are computed in one plain loop the
-// compiler can vectorise.
-[[gnu::target_clones("avx2", "default")]] void count_voters(HoughVotes& votes, const std::vector<std::size_t>& voters,
-                                                           std::uint32_t delta) {
+// first, so that levels_in reads them in order.
+void count_voters(HoughVotes& votes, const std::vector<std::size_t>& voters, std::uint32_t delta) {
   const std::size_t n = voters.size();
   std::vector<double> x(n), y(n), z(n);
   for (std::size_t k = 0; k < n; ++k) {
@@ -35,8 +48,6 @@ std::int32_t level_of(const HoughVotes& votes, const HoughVotes::Direction& n, s
     y[k] = votes.y[voters[k]];
     z[k] = votes.z[voters[k]];
   }
-  const double min_s = votes.grid.min_s, resolution = votes.grid.resolution;
-  const double last = static_cast<double>(votes.grid.count - 1);
   // Four rows at a time: neighbouring voters of a face share a level, and an
   // addition to a count waits for the one before it to the same count; the
   // four rows' additions, interleaved, wait in parallel.
@@ -52,14 +63,7 @@ std::int32_t level_of(const HoughVotes& votes, const HoughVotes::Direction& n, s
       if (b >= rows) continue;  // the last block may be short
       const std::size_t d = d0 + b;
       row[b] = votes.counts.data() + votes.row_start[d] - votes.rows[d].first;
-      const HoughVotes::Direction direction = votes.directions[d];
-      // hough_s_level, written out for the loop.
-      for (std::size_t k = 0; k < n; ++k) {
-        double q = (direction.nx * x[k] + direction.ny * y[k] + direction.nz * z[k] - min_s) / resolution;
-        q = q > 0.0 ? q : 0.0;
-        q = q < last ? q : last;
-        level[b][k] = static_cast<std::int32_t>(q);
-      }
+      levels_in(votes.directions[d], x.data(), y.data(), z.data(), n, votes.grid, level[b]);
     }
     if (rows == block) {
       for (std::size_t k = 0; k < n; ++k) {
@@ -90,23 +94,12 @@ void clear_withdrawn(HoughVotes& votes) {
 }
 
 // Takes the votes of the voters withdrawn since the row was last read out of row d.
-[[gnu::target_clones("avx2", "default")]] void apply_withdrawn(HoughVotes& votes, std::size_t d,
-                                                              std::vector<std::int32_t>& level) {
+void apply_withdrawn(HoughVotes& votes, std::size_t d, std::vector<std::int32_t>& level) {
   const std::size_t first = votes.applied[d], end = votes.withdrawn_x.size();
   if (first == end) return;
   level.resize(end - first);
-  const HoughVotes::Direction direction = votes.directions[d];
-  const double min_s = votes.grid.min_s, resolution = votes.grid.resolution;
-  const double last = static_cast<double>(votes.grid.count - 1);
-  // hough_s_level, written out for the loop, as in count_voters.
-  for (std::size_t k = first; k < end; ++k) {
-    double q = (direction.nx * votes.withdrawn_x[k] + direction.ny * votes.withdrawn_y[k] +
-                direction.nz * votes.withdrawn_z[k] - min_s) /
-               resolution;
-    q = q > 0.0 ? q : 0.0;
-    q = q < last ? q : last;
-    level[k - first] = static_cast<std::int32_t>(q);
-  }
+  levels_in(votes.directions[d], votes.withdrawn_x.data() + first, votes.withdrawn_y.data() + first,
+            votes.withdrawn_z.data() + first, end - first, votes.grid, level.data());
   std::uint32_t* const row = votes.counts.data() + votes.row_start[d] - votes.rows[d].first;
   for (std::size_t k = 0; k < end - first; ++k) --row[level[k]];
   votes.applied[d] = static_cast<std::uint32_t>(end);
