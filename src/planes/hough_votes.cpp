@@ -250,14 +250,21 @@ std::vector<PlaneCandidate> vote_peaks(HoughVotes& votes, std::size_t count) {
     // under the floor of the best cell so far, like all after it, holds no
     // cell above the final floor; reading a row makes its bound exact. Cells
     // kept above an earlier floor are filtered at the end.
-    std::vector<std::uint32_t> order(votes.rows.size());
-    for (std::size_t d = 0; d < order.size(); ++d) order[d] = static_cast<std::uint32_t>(d);
-    std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
-      return votes.row_bound[a] != votes.row_bound[b] ? votes.row_bound[a] > votes.row_bound[b] : a < b;
-    });
+    // A heap, not a sort: the reading usually stops after a few of the rows.
+    std::vector<std::uint32_t> order;
+    order.reserve(votes.rows.size());
+    for (std::size_t d = 0; d < votes.rows.size(); ++d)
+      if (votes.row_bound[d] >= 3) order.push_back(static_cast<std::uint32_t>(d));
+    const auto later = [&](std::uint32_t a, std::uint32_t b) {
+      return votes.row_bound[a] != votes.row_bound[b] ? votes.row_bound[a] < votes.row_bound[b] : a > b;
+    };
+    std::make_heap(order.begin(), order.end(), later);
     std::uint32_t floor = 3;
     std::vector<std::int32_t> scratch;
-    for (const std::uint32_t d : order) {
+    while (!order.empty()) {
+      std::pop_heap(order.begin(), order.end(), later);
+      const std::uint32_t d = order.back();
+      order.pop_back();
       if (votes.row_bound[d] < floor) break;
       apply_withdrawn(votes, d, scratch);
       const std::uint32_t* row = votes.counts.data() + votes.row_start[d] - votes.rows[d].first;
