@@ -268,9 +268,10 @@ std::vector<PlaneCandidate> vote_peaks(HoughVotes& votes, std::size_t count) {
       if (votes.row_bound[d] < floor) break;
       apply_withdrawn(votes, d, scratch);
       const std::uint32_t* row = votes.counts.data() + votes.row_start[d] - votes.rows[d].first;
-      std::uint32_t row_best = 0;
+      // Most rows read hold no cell up to the floor: one vectorised pass tells.
+      votes.row_bound[d] = largest_count(row + votes.rows[d].first, row + votes.rows[d].second);
+      if (votes.row_bound[d] < floor) continue;
       for (std::uint32_t level = votes.rows[d].first; level < votes.rows[d].second; ++level) {
-        row_best = std::max(row_best, row[level]);
         if (row[level] < floor) continue;
         cells.push_back({row[level], d, level});
         if (row[level] > best) {
@@ -278,7 +279,6 @@ std::vector<PlaneCandidate> vote_peaks(HoughVotes& votes, std::size_t count) {
           floor = std::max<std::uint32_t>(3, best / 4);
         }
       }
-      votes.row_bound[d] = row_best;
     }
     std::erase_if(cells, [&](const Cell& cell) { return cell.votes < floor; });
   } else {
