@@ -4,12 +4,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <regex>
 #include <set>
 #include <string>
 #include <vector>
+
+#include <sys/wait.h>
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -406,6 +409,27 @@ TEST(tile_city_model, FootprintsGiveTheBuildingsAndTheirIds) {
   run = run_roofplanes(tile + "-o no_id --footprints '" + footprint_file + "'", scratch.path());
   EXPECT_EQ(run.status, 2);
   EXPECT_NE(run.err.find("--footprint-id"), std::string::npos) << run.err;
+}
+
+// The footprint reader (GDAL) is a library of its own beside the program,
+// loaded only when footprints are read. A program alone in a folder still
+// runs (it must not need the library to start), and asked for footprints it
+// says which library it lacks instead of failing blindly.
+TEST(tile_city_model, FootprintReaderLoadedOnlyForFootprints) {
+  ScratchDirectory scratch;
+  fs::create_directory("alone");
+  fs::copy_file(ROOFPLANES_EXECUTABLE, "alone/roofplanes");
+  const auto run_alone = [&](const std::string& arguments) {
+    const int raw = std::system(("./alone/roofplanes " + arguments + " >out.txt 2>err.txt").c_str());
+    return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  };
+  EXPECT_EQ(run_alone("tile '" + sample_tile + "' -o plain --format ply"), 0) << read_text("err.txt");
+  EXPECT_TRUE(fs::exists("plain/points.ply"));
+  EXPECT_EQ(run_alone("tile '" + sample_tile + "' -o by_footprint --footprints '" + footprint_file +
+                      "' --footprint-id id"),
+            2);
+  EXPECT_NE(read_text("err.txt").find("libroofplanes_gdal.so"), std::string::npos) << read_text("err.txt");
+  EXPECT_FALSE(fs::exists("by_footprint"));
 }
 
 }  // namespace
