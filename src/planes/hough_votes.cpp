@@ -5,10 +5,6 @@
 #include <cmath>
 #include <cstdint>
 
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
-
 namespace roofplanes {
 namespace {
 
@@ -119,24 +115,6 @@ void apply_withdrawn(HoughVotes& votes, std::size_t d, std::vector<std::int32_t>
   votes.applied[d] = static_cast<std::uint32_t>(end);
 }
 
-// Makes room for cells counts. The counts of a large building take megabytes,
-// touched first by the zeroing: in 4 KB pages that is one page fault per
-// thousand counts, a twentieth of a real crop's run; the kernel is asked for 2 MB
-// pages instead where it has them.
-void reserve_counts(std::vector<std::uint32_t>& counts, std::size_t cells) {
-  if (counts.capacity() >= cells) return;
-  counts = std::vector<std::uint32_t>();
-  counts.reserve(cells);
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-  const std::uintptr_t huge = std::uintptr_t{1} << 21;
-  const std::uintptr_t begin = reinterpret_cast<std::uintptr_t>(counts.data());
-  const std::uintptr_t first = (begin + huge - 1) & ~(huge - 1);
-  const std::uintptr_t last = (begin + cells * sizeof(std::uint32_t)) & ~(huge - 1);
-  // Only advice: without huge pages the counts are the same, made more slowly.
-  if (last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
-#endif
-}
-
 // Draws the sample from the free roof points and counts it.
 void draw_sample(HoughVotes& votes, const PointTriangulation& triangulation) {
   std::size_t roof = 0;
@@ -192,7 +170,6 @@ void draw_sample(HoughVotes& votes, const PointTriangulation& triangulation) {
     cells += static_cast<std::size_t>(high - low) + 1;
   }
   if (cells > kDenseCells) return;
-  reserve_counts(votes.counts, cells);
   votes.counts.assign(cells, 0);
   votes.row_bound.assign(votes.directions.size(), 0);
   clear_withdrawn(votes);

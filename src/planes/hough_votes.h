@@ -7,6 +7,7 @@
 
 #include "planes/hough_levels.h"
 #include "planes/hough_peaks.h"
+#include "planes/huge_page_allocator.h"
 #include "points/point_triangulation.h"
 
 namespace roofplanes {
@@ -37,7 +38,7 @@ struct HoughVotes {
   // from counts[row_start[d]] on. Empty when too many to hold.
   std::vector<std::pair<std::uint32_t, std::uint32_t>> rows;
   std::vector<std::size_t> row_start;
-  std::vector<std::uint32_t> counts;
+  std::vector<std::uint32_t, HugePageAllocator<std::uint32_t>> counts;
   std::vector<std::uint32_t> row_bound;  // per direction: no count of its row is larger
   // The points of the voters withdrawn since the counts were last made; row
   // d's counts still hold the votes of those from index applied[d] on, and
