@@ -9,6 +9,7 @@
 #include "planes/hough_votes.h"
 #include "points/clear_labels.h"
 #include "points/free_roof_points.h"
+#include "points/point_neighbours.h"
 #include "points/triangle_fans.h"
 #include "regions/detect_border.h"
 #include "regions/drop_fragments.h"
@@ -78,15 +79,16 @@ std::vector<PlaneRegion> search_regions(PointTriangulation& triangulation, const
 }
 
 // Settling, merging, joining and dropping, each when its parameter asks for it.
-void settle_regions(const PointTriangulation& triangulation, std::vector<PlaneRegion>& regions,
-                    const Parameters& parameters, double tolerance, double noise, Report& report) {
+void settle_regions(const PointTriangulation& triangulation, const PointNeighbours& neighbours,
+                    std::vector<PlaneRegion>& regions, const Parameters& parameters, double tolerance, double noise,
+                    Report& report) {
   if (parameters.reassign_rounds > 0) {
-    const std::size_t moved =
-        reassign_points(triangulation, regions, tolerance, noise, parameters.smoothness, parameters.reassign_rounds);
+    const std::size_t moved = reassign_points(triangulation, neighbours, regions, tolerance, noise,
+                                              parameters.smoothness, parameters.reassign_rounds);
     report.log_line("moved ", moved, " points to the neighbouring segment they fit best");
   }
   if (parameters.merge_rms > 0.0 || parameters.merge_ratio > 0.0) {
-    const std::size_t merged = merge_coplanar_regions(triangulation, regions, parameters.merge_rms,
+    const std::size_t merged = merge_coplanar_regions(neighbours, regions, parameters.merge_rms,
                                                       parameters.merge_ratio);
     report.log_line("merged ", merged, " pairs of segments on one plane");
   }
@@ -94,7 +96,7 @@ void settle_regions(const PointTriangulation& triangulation, std::vector<PlaneRe
   report.log_line("joined ", joined, " free roof points to the segment next to them");
   // Joined points can bring segments of one plane to touch.
   if (joined > 0 && (parameters.merge_rms > 0.0 || parameters.merge_ratio > 0.0)) {
-    const std::size_t merged = merge_coplanar_regions(triangulation, regions, parameters.merge_rms,
+    const std::size_t merged = merge_coplanar_regions(neighbours, regions, parameters.merge_rms,
                                                       parameters.merge_ratio);
     report.log_line("merged ", merged, " pairs of segments on one plane after joining");
   }
@@ -115,7 +117,7 @@ void settle_regions(const PointTriangulation& triangulation, std::vector<PlaneRe
       const std::size_t joined_late = join_free_points(triangulation, regions, tolerance);
       report.log_line("joined ", joined_late, " free roof points to the segment next to them");
       if (parameters.merge_rms > 0.0 || parameters.merge_ratio > 0.0) {
-        const std::size_t merged = merge_coplanar_regions(triangulation, regions, parameters.merge_rms,
+        const std::size_t merged = merge_coplanar_regions(neighbours, regions, parameters.merge_rms,
                                                           parameters.merge_ratio);
         report.log_line("merged ", merged, " pairs of segments on one plane after the late faces");
       }
@@ -153,11 +155,13 @@ std::size_t extract_segments_auto(PointCloud& cloud, const Parameters& parameter
 
   // The triangles around each point, read by every region grown.
   const TriangleFans fans = triangle_fans(triangulation);
+  // Each point's neighbours, read again and again by settling and merging.
+  const PointNeighbours neighbours = point_neighbours(triangulation);
   std::size_t passes = 0;
   double tolerance = parameters.plane_tolerance;
   double noise = parameters.height_noise;
   std::vector<PlaneRegion> regions = search_regions(triangulation, fans, parameters, tolerance, passes, report);
-  settle_regions(triangulation, regions, parameters, tolerance, noise, report);
+  settle_regions(triangulation, neighbours, regions, parameters, tolerance, noise, report);
   if (parameters.rough_face_ratio > 0.0 && noise > 0.0) {
     const double spread = face_rms(regions, std::max<std::size_t>(parameters.min_segment_points, 3));
     if (spread > parameters.rough_face_ratio * noise) {
@@ -170,7 +174,7 @@ std::size_t extract_segments_auto(PointCloud& cloud, const Parameters& parameter
       Parameters again = parameters;
       again.distance_resolution = std::max(parameters.distance_resolution, 2.0 * tolerance);
       regions = search_regions(triangulation, fans, again, tolerance, passes, report);
-      settle_regions(triangulation, regions, again, tolerance, noise, report);
+      settle_regions(triangulation, neighbours, regions, again, tolerance, noise, report);
     }
   }
 

@@ -9,9 +9,14 @@ namespace roofplanes {
 
 std::vector<std::pair<std::size_t, std::size_t>> neighbouring_regions(const PointTriangulation& triangulation,
                                                                       const std::vector<PlaneRegion>& regions) {
+  return neighbouring_regions(point_neighbours(triangulation), regions);
+}
+
+std::vector<std::pair<std::size_t, std::size_t>> neighbouring_regions(const PointNeighbours& neighbours,
+                                                                      const std::vector<PlaneRegion>& regions) {
   constexpr std::size_t none = std::numeric_limits<std::size_t>::max();
   const auto position = [](Vertex_handle v) { return static_cast<std::size_t>(v->info().position()); };
-  std::vector<std::size_t> owner(triangulation.number_of_vertices(), none);
+  std::vector<std::size_t> owner(neighbours.start.size() - 1, none);
   for (std::size_t r = 0; r < regions.size(); ++r)
     for (const Vertex_handle& v : regions[r].points) owner[position(v)] = r;
   // Two points lie within two edges of each other exactly when some point w
@@ -21,17 +26,14 @@ std::vector<std::pair<std::size_t, std::size_t>> neighbouring_regions(const Poin
   std::vector<char> seen(owner.size(), 0);
   std::vector<std::pair<std::size_t, std::size_t>> pairs;
   std::vector<std::size_t> met;
-  const auto look_at = [&](Vertex_handle w) {
-    if (seen[position(w)]) return;
-    seen[position(w)] = 1;
+  const auto look_at = [&](std::size_t w) {
+    if (seen[w]) return;
+    seen[w] = 1;
     met.clear();
-    if (owner[position(w)] != none) met.push_back(owner[position(w)]);
-    auto u = triangulation.incident_vertices(w);
-    if (u == nullptr) return;
-    const auto around = u;
-    do {
-      if (!triangulation.is_infinite(u) && owner[position(u)] != none) met.push_back(owner[position(u)]);
-    } while (++u != around);
+    if (owner[w] != none) met.push_back(owner[w]);
+    for (std::uint32_t k = neighbours.start[w]; k < neighbours.start[w + 1]; ++k)
+      if (owner[neighbours.positions[k]] != none) met.push_back(owner[neighbours.positions[k]]);
+    if (met.size() < 2) return;
     std::sort(met.begin(), met.end());
     met.erase(std::unique(met.begin(), met.end()), met.end());
     for (std::size_t i = 0; i < met.size(); ++i)
@@ -39,13 +41,9 @@ std::vector<std::pair<std::size_t, std::size_t>> neighbouring_regions(const Poin
   };
   for (const PlaneRegion& region : regions)
     for (const Vertex_handle& v : region.points) {
-      look_at(v);
-      auto w = triangulation.incident_vertices(v);
-      if (w == nullptr) continue;
-      const auto done = w;
-      do {
-        if (!triangulation.is_infinite(w)) look_at(w);
-      } while (++w != done);
+      const std::size_t p = position(v);
+      look_at(p);
+      for (std::uint32_t k = neighbours.start[p]; k < neighbours.start[p + 1]; ++k) look_at(neighbours.positions[k]);
     }
   std::sort(pairs.begin(), pairs.end());
   pairs.erase(std::unique(pairs.begin(), pairs.end()), pairs.end());
@@ -53,6 +51,11 @@ std::vector<std::pair<std::size_t, std::size_t>> neighbouring_regions(const Poin
 }
 
 std::size_t merge_coplanar_regions(const PointTriangulation& triangulation, std::vector<PlaneRegion>& regions,
+                                   double rms_limit, double rms_ratio) {
+  return merge_coplanar_regions(point_neighbours(triangulation), regions, rms_limit, rms_ratio);
+}
+
+std::size_t merge_coplanar_regions(const PointNeighbours& neighbours, std::vector<PlaneRegion>& regions,
                                    double rms_limit, double rms_ratio) {
   // A pair's fit, kept while neither region changes: a merge changes one
   // region and removes another, and the pairs of the merged region are those
@@ -65,7 +68,7 @@ std::size_t merge_coplanar_regions(const PointTriangulation& triangulation, std:
     double rms = 0.0, limit = 0.0;
   };
   std::vector<Pair> pairs;
-  for (const auto& [i, j] : neighbouring_regions(triangulation, regions)) pairs.push_back({i, j});
+  for (const auto& [i, j] : neighbouring_regions(neighbours, regions)) pairs.push_back({i, j});
   const auto fit = [&](Pair& pair, PlaneRegion* keep) {
     const std::size_t i = pair.i, j = pair.j;
     PlaneRegion together;

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "points/point_neighbours.h"
 #include "points/point_triangulation.h"
 #include "regions/plane_region.h"
 
@@ -22,8 +23,14 @@ namespace roofplanes {
 std::size_t merge_coplanar_regions(const PointTriangulation& triangulation, std::vector<PlaneRegion>& regions,
                                    double rms_limit, double rms_ratio = 0.0);
 
+// The same with the triangulation's neighbour lists made once (point_neighbours).
+std::size_t merge_coplanar_regions(const PointNeighbours& neighbours, std::vector<PlaneRegion>& regions,
+                                   double rms_limit, double rms_ratio = 0.0);
+
 // Pairs (i, j), i < j, of regions joined by a path of at most two triangulation edges, ascending.
 std::vector<std::pair<std::size_t, std::size_t>> neighbouring_regions(const PointTriangulation& triangulation,
+                                                                      const std::vector<PlaneRegion>& regions);
+std::vector<std::pair<std::size_t, std::size_t>> neighbouring_regions(const PointNeighbours& neighbours,
                                                                       const std::vector<PlaneRegion>& regions);
 
 }  // namespace roofplanes

@@ -31,7 +31,7 @@ struct RegionView {
 // the current choice. alone: v has no neighbour in another region (and so
 // stays whatever the planes) until it or a neighbour moves.
 // around and candidates are scratch space, reused from point to point.
-std::size_t best_region(const PointTriangulation& triangulation, Vertex_handle v, std::size_t own,
+std::size_t best_region(const PointNeighbours& neighbours, Vertex_handle v, std::size_t own,
                         const std::vector<RegionView>& views, const std::vector<std::size_t>& owner,
                         double tolerance, double noise, double smoothness, std::vector<std::size_t>& around,
                         std::vector<std::size_t>& candidates, bool& alone) {
@@ -39,15 +39,12 @@ std::size_t best_region(const PointTriangulation& triangulation, Vertex_handle v
   around.clear();
   candidates.clear();
   bool other_near = false;
-  auto w = triangulation.incident_vertices(v);
-  if (w == nullptr) return own;
-  const auto done = w;
-  do {
-    if (triangulation.is_infinite(w)) continue;
-    const std::size_t other = owner[static_cast<std::size_t>(w->info().position())];
+  const std::size_t position = static_cast<std::size_t>(v->info().position());
+  for (std::uint32_t k = neighbours.start[position]; k < neighbours.start[position + 1]; ++k) {
+    const std::size_t other = owner[neighbours.positions[k]];
     if (other != none) around.push_back(other);
     other_near = other_near || (other != none && other != own);
-  } while (++w != done);
+  }
   // Most points have no neighbour in another region: nothing can take them.
   alone = !other_near;
   if (!other_near) return own;
@@ -86,6 +83,13 @@ std::size_t best_region(const PointTriangulation& triangulation, Vertex_handle v
 
 std::size_t reassign_points(const PointTriangulation& triangulation, std::vector<PlaneRegion>& regions,
                             double tolerance, double noise, double smoothness, std::size_t max_rounds) {
+  return reassign_points(triangulation, point_neighbours(triangulation), regions, tolerance, noise, smoothness,
+                         max_rounds);
+}
+
+std::size_t reassign_points(const PointTriangulation& triangulation, const PointNeighbours& neighbours,
+                            std::vector<PlaneRegion>& regions, double tolerance, double noise, double smoothness,
+                            std::size_t max_rounds) {
   std::vector<std::size_t> owner(triangulation.number_of_vertices(), none);
   for (std::size_t r = 0; r < regions.size(); ++r)
     for (const Vertex_handle& v : regions[r].points) owner[static_cast<std::size_t>(v->info().position())] = r;
@@ -116,7 +120,7 @@ std::size_t reassign_points(const PointTriangulation& triangulation, std::vector
       if (own == none && !v->info().is_roof()) continue;
       bool alone = false;
       const std::size_t best =
-          best_region(triangulation, v, own, views, owner, tolerance, noise, smoothness, around, candidates, alone);
+          best_region(neighbours, v, own, views, owner, tolerance, noise, smoothness, around, candidates, alone);
       quiet[position] = alone ? 1 : 0;
       if (best == own || (own != none && size[own] <= 3)) continue;
       moving.emplace_back(v, best);
@@ -124,14 +128,11 @@ std::size_t reassign_points(const PointTriangulation& triangulation, std::vector
     }
     if (moving.empty()) break;
     for (const auto& [v, to] : moving) {
-      owner[static_cast<std::size_t>(v->info().position())] = to;
-      quiet[static_cast<std::size_t>(v->info().position())] = 0;
-      auto w = triangulation.incident_vertices(v);
-      if (w == nullptr) continue;
-      const auto done = w;
-      do {
-        if (!triangulation.is_infinite(w)) quiet[static_cast<std::size_t>(w->info().position())] = 0;
-      } while (++w != done);
+      const std::size_t position = static_cast<std::size_t>(v->info().position());
+      owner[position] = to;
+      quiet[position] = 0;
+      for (std::uint32_t k = neighbours.start[position]; k < neighbours.start[position + 1]; ++k)
+        quiet[neighbours.positions[k]] = 0;
     }
     for (std::size_t r = 0; r < regions.size(); ++r) {
       VertexList kept;

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <vector>
 
+#include "points/point_neighbours.h"
 #include "points/point_triangulation.h"
 #include "regions/plane_region.h"
 
@@ -28,5 +29,11 @@ namespace roofplanes {
 // of moves.
 std::size_t reassign_points(const PointTriangulation& triangulation, std::vector<PlaneRegion>& regions,
                             double tolerance, double noise, double smoothness, std::size_t max_rounds);
+
+// The same with the triangulation's neighbour lists made once (point_neighbours)
+// for all the settling of an extraction.
+std::size_t reassign_points(const PointTriangulation& triangulation, const PointNeighbours& neighbours,
+                            std::vector<PlaneRegion>& regions, double tolerance, double noise, double smoothness,
+                            std::size_t max_rounds);
 
 }  // namespace roofplanes

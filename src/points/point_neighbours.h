@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "points/point_triangulation.h"
+
+namespace roofplanes {
+
+// Every vertex's finite neighbours in a triangulation, as flat lists of vertex
+// positions: the neighbours of the vertex at position p are
+// positions[start[p]] to positions[start[p + 1] − 1], in the order the
+// triangulation's circulator gives them. The stages that look at a point's
+// neighbours again and again (settling, merging) read these lists far faster
+// than they circulate the triangulation's records. Positions must be 0 to
+// number_of_vertices − 1.
+struct PointNeighbours {
+  std::vector<std::uint32_t> start;
+  std::vector<std::uint32_t> positions;
+};
+
+PointNeighbours point_neighbours(const PointTriangulation& triangulation);
+
+}  // namespace roofplanes
