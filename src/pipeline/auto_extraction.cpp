@@ -92,7 +92,7 @@ void settle_regions(const PointTriangulation& triangulation, const PointNeighbou
                                                       parameters.merge_ratio);
     report.log_line("merged ", merged, " pairs of segments on one plane");
   }
-  const std::size_t joined = join_free_points(triangulation, regions, tolerance);
+  const std::size_t joined = join_free_points(triangulation, neighbours, regions, tolerance);
   report.log_line("joined ", joined, " free roof points to the segment next to them");
   // Joined points can bring segments of one plane to touch.
   if (joined > 0 && (parameters.merge_rms > 0.0 || parameters.merge_ratio > 0.0)) {
@@ -114,7 +114,7 @@ void settle_regions(const PointTriangulation& triangulation, const PointNeighbou
         find_free_faces(triangulation, regions, tolerance, face_size, min_width);
     report.log_line("found ", found, " more faces among the free roof points");
     if (found > 0) {
-      const std::size_t joined_late = join_free_points(triangulation, regions, tolerance);
+      const std::size_t joined_late = join_free_points(triangulation, neighbours, regions, tolerance);
       report.log_line("joined ", joined_late, " free roof points to the segment next to them");
       if (parameters.merge_rms > 0.0 || parameters.merge_ratio > 0.0) {
         const std::size_t merged = merge_coplanar_regions(neighbours, regions, parameters.merge_rms,

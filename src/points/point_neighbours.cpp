@@ -4,14 +4,14 @@ namespace roofplanes {
 
 PointNeighbours point_neighbours(const PointTriangulation& triangulation) {
   const std::size_t n = triangulation.number_of_vertices();
-  std::vector<Vertex_handle> by_position(n);
-  for (auto v = triangulation.finite_vertices_begin(); v != triangulation.finite_vertices_end(); ++v)
-    by_position[static_cast<std::size_t>(v->info().position())] = v;
   PointNeighbours neighbours;
+  neighbours.vertices.resize(n);
+  for (auto v = triangulation.finite_vertices_begin(); v != triangulation.finite_vertices_end(); ++v)
+    neighbours.vertices[static_cast<std::size_t>(v->info().position())] = v;
   neighbours.start.reserve(n + 1);
   neighbours.positions.reserve(6 * n);
   neighbours.start.push_back(0);
-  for (const Vertex_handle& v : by_position) {
+  for (const Vertex_handle& v : neighbours.vertices) {
     auto w = triangulation.incident_vertices(v);
     if (w != nullptr) {
       const auto done = w;

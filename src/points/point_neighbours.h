@@ -12,11 +12,12 @@ namespace roofplanes {
 // positions[start[p]] to positions[start[p + 1] − 1], in the order the
 // triangulation's circulator gives them. The stages that look at a point's
 // neighbours again and again (settling, merging) read these lists far faster
-// than they circulate the triangulation's records. Positions must be 0 to
-// number_of_vertices − 1.
+// than they circulate the triangulation's records. vertices lists the
+// vertices by position. Positions must be 0 to number_of_vertices − 1.
 struct PointNeighbours {
   std::vector<std::uint32_t> start;
   std::vector<std::uint32_t> positions;
+  VertexList vertices;
 };
 
 PointNeighbours point_neighbours(const PointTriangulation& triangulation);

@@ -13,6 +13,11 @@ double own_tolerance(const PlaneRegion& region, double base) {
 
 std::size_t join_free_points(const PointTriangulation& triangulation, std::vector<PlaneRegion>& regions,
                              double base) {
+  return join_free_points(triangulation, point_neighbours(triangulation), regions, base);
+}
+
+std::size_t join_free_points(const PointTriangulation& triangulation, const PointNeighbours& neighbours,
+                             std::vector<PlaneRegion>& regions, double base) {
   constexpr std::size_t none = std::numeric_limits<std::size_t>::max();
   std::vector<std::size_t> owner(triangulation.number_of_vertices(), none);
   std::vector<double> tolerance(regions.size());
@@ -25,19 +30,14 @@ std::size_t join_free_points(const PointTriangulation& triangulation, std::vecto
   // lower roof runs under an eave, its points and the eave's alternate in plan, and a point of
   // the lower roof may touch its own face only through an eave point.
   const auto within_two_edges = [&](Vertex_handle v, auto&& visit) {
-    auto w = triangulation.incident_vertices(v);
-    if (w == nullptr) return;
-    const auto done = w;
-    do {
-      if (triangulation.is_infinite(w)) continue;
-      visit(Vertex_handle(w));
-      if (owner[position(w)] != none) continue;  // through free points only, never across a face
-      auto u = triangulation.incident_vertices(w);
-      const auto around = u;
-      do {
-        if (!triangulation.is_infinite(u)) visit(Vertex_handle(u));
-      } while (++u != around);
-    } while (++w != done);
+    const std::size_t p = position(v);
+    for (std::uint32_t k = neighbours.start[p]; k < neighbours.start[p + 1]; ++k) {
+      const std::uint32_t w = neighbours.positions[k];
+      visit(neighbours.vertices[w]);
+      if (owner[w] != none) continue;  // through free points only, never across a face
+      for (std::uint32_t j = neighbours.start[w]; j < neighbours.start[w + 1]; ++j)
+        visit(neighbours.vertices[neighbours.positions[j]]);
+    }
   };
   // The free points next to a region are looked at; after the first round
   // only those next to a point that just joined.

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <vector>
 
+#include "points/point_neighbours.h"
 #include "points/point_triangulation.h"
 #include "regions/plane_region.h"
 
@@ -26,5 +27,9 @@ double own_tolerance(const PlaneRegion& region, double base);
 // points that joined.
 std::size_t join_free_points(const PointTriangulation& triangulation, std::vector<PlaneRegion>& regions,
                              double base);
+
+// The same with the triangulation's neighbour lists made once (point_neighbours).
+std::size_t join_free_points(const PointTriangulation& triangulation, const PointNeighbours& neighbours,
+                             std::vector<PlaneRegion>& regions, double base);
 
 }  // namespace roofplanes
