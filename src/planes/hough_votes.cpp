@@ -47,10 +47,10 @@ std::int32_t level_of(const HoughVotes& votes, const HoughVotes::Direction& n, s
   return largest;
 }
 
-// Adds delta (+1 or −1, as unsigned arithmetic) for the listed voters in every
-// direction, four directions' rows at a time. The voters' points are gathered
-// first, so that levels_in reads them in order.
-void count_voters(HoughVotes& votes, const std::vector<std::size_t>& voters, std::uint32_t delta) {
+// Counts the listed voters in every direction into the zeroed counts, four
+// directions' rows at a time, and sets each row's bound. The voters' points
+// are gathered first, so that levels_in reads them in order.
+void count_voters(HoughVotes& votes, const std::vector<std::size_t>& voters) {
   const std::size_t n = voters.size();
   std::vector<double> x(n), y(n), z(n);
   for (std::size_t k = 0; k < n; ++k) {
@@ -77,21 +77,20 @@ void count_voters(HoughVotes& votes, const std::vector<std::size_t>& voters, std
     }
     if (rows == block) {
       for (std::size_t k = 0; k < n; ++k) {
-        row[0][level[0][k]] += delta;
-        row[1][level[1][k]] += delta;
-        row[2][level[2][k]] += delta;
-        row[3][level[3][k]] += delta;
+        ++row[0][level[0][k]];
+        ++row[1][level[1][k]];
+        ++row[2][level[2][k]];
+        ++row[3][level[3][k]];
       }
     } else {
       for (std::size_t b = 0; b < rows; ++b)
-        for (std::size_t k = 0; k < n; ++k) row[b][level[b][k]] += delta;
+        for (std::size_t k = 0; k < n; ++k) ++row[b][level[b][k]];
     }
     // Withdrawn votes leave the row's largest count a bound from above.
-    if (delta == 1u)
-      for (std::size_t b = 0; b < rows; ++b) {
-        const std::size_t d = d0 + b;
-        votes.row_bound[d] = largest_count(row[b] + votes.rows[d].first, row[b] + votes.rows[d].second);
-      }
+    for (std::size_t b = 0; b < rows; ++b) {
+      const std::size_t d = d0 + b;
+      votes.row_bound[d] = largest_count(row[b] + votes.rows[d].first, row[b] + votes.rows[d].second);
+    }
   }
 }
 
@@ -103,10 +102,40 @@ void clear_withdrawn(HoughVotes& votes) {
   votes.applied.assign(votes.directions.size(), 0);
 }
 
-// Takes the votes of the voters withdrawn since the row was last read out of row d.
+// Counts row d afresh from the free voters.
+void recount_row(HoughVotes& votes, std::size_t d, std::vector<std::int32_t>& level) {
+  if (votes.free_points_stale) {
+    votes.free_x.clear();
+    votes.free_y.clear();
+    votes.free_z.clear();
+    for (std::size_t p = 0; p < votes.voters.size(); ++p) {
+      if (!votes.free[p]) continue;
+      votes.free_x.push_back(votes.x[p]);
+      votes.free_y.push_back(votes.y[p]);
+      votes.free_z.push_back(votes.z[p]);
+    }
+    votes.free_points_stale = false;
+  }
+  const std::size_t n = votes.free_x.size();
+  level.resize(n);
+  levels_in(votes.directions[d], votes.free_x.data(), votes.free_y.data(), votes.free_z.data(), n, votes.grid,
+            level.data());
+  std::uint32_t* const row = votes.counts.data() + votes.row_start[d] - votes.rows[d].first;
+  std::fill(row + votes.rows[d].first, row + votes.rows[d].second, 0u);
+  for (std::size_t k = 0; k < n; ++k) ++row[level[k]];
+}
+
+// Takes the votes of the voters withdrawn since the row was last read out of
+// row d; when more have left than remain, counting the rest afresh is the
+// cheaper way to the same counts.
 void apply_withdrawn(HoughVotes& votes, std::size_t d, std::vector<std::int32_t>& level) {
   const std::size_t first = votes.applied[d], end = votes.withdrawn_x.size();
   if (first == end) return;
+  if (end - first > votes.free_voters) {
+    recount_row(votes, d, level);
+    votes.applied[d] = static_cast<std::uint32_t>(end);
+    return;
+  }
   level.resize(end - first);
   levels_in(votes.directions[d], votes.withdrawn_x.data() + first, votes.withdrawn_y.data() + first,
             votes.withdrawn_z.data() + first, end - first, votes.grid, level.data());
@@ -142,6 +171,7 @@ void draw_sample(HoughVotes& votes, const PointTriangulation& triangulation) {
   }
   votes.free.assign(votes.voters.size(), 1);
   votes.free_voters = votes.voters.size();
+  votes.free_points_stale = true;
 
   const double resolution = votes.distance_resolution;
   const std::size_t levels = static_cast<std::size_t>(std::ceil(2.0 * (reach + resolution) / resolution));
@@ -175,7 +205,7 @@ void draw_sample(HoughVotes& votes, const PointTriangulation& triangulation) {
   clear_withdrawn(votes);
   std::vector<std::size_t> all(votes.voters.size());
   for (std::size_t p = 0; p < all.size(); ++p) all[p] = p;
-  count_voters(votes, all, 1u);
+  count_voters(votes, all);
 }
 
 }  // namespace
@@ -224,17 +254,7 @@ void withdraw_votes(HoughVotes& votes, const VertexList& taken, const PointTrian
     votes.withdrawn_y.push_back(votes.y[voter]);
     votes.withdrawn_z.push_back(votes.z[voter]);
   }
-  if (votes.withdrawn_x.size() <= votes.free_voters) return;
-  // Fewer voters remain than have left since the counts were made: counting
-  // them afresh is the cheaper way to the same counts.
-  std::vector<std::size_t> remaining;
-  remaining.reserve(votes.free_voters);
-  for (std::size_t p = 0; p < votes.voters.size(); ++p)
-    if (votes.free[p]) remaining.push_back(p);
-  std::fill(votes.counts.begin(), votes.counts.end(), 0u);
-  std::fill(votes.row_bound.begin(), votes.row_bound.end(), 0u);
-  clear_withdrawn(votes);
-  count_voters(votes, remaining, 1u);
+  if (!gone.empty()) votes.free_points_stale = true;
 }
 
 std::vector<PlaneCandidate> vote_peaks(HoughVotes& votes, std::size_t count) {

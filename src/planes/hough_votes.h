@@ -40,11 +40,14 @@ struct HoughVotes {
   std::vector<std::size_t> row_start;
   std::vector<std::uint32_t, HugePageAllocator<std::uint32_t>> counts;
   std::vector<std::uint32_t> row_bound;  // per direction: no count of its row is larger
-  // The points of the voters withdrawn since the counts were last made; row
-  // d's counts still hold the votes of those from index applied[d] on, and
-  // lose them when the row is next read (most rows never are again).
+  // The points of the voters withdrawn since the counts were made; row d's
+  // counts still hold the votes of those from index applied[d] on, and lose
+  // them when the row is next read (most rows never are again), or are then
+  // counted afresh from the free voters when fewer remain than are to leave.
   std::vector<double> withdrawn_x, withdrawn_y, withdrawn_z;
   std::vector<std::uint32_t> applied;
+  std::vector<double> free_x, free_y, free_z;  // the free voters' points, for counting a row afresh
+  bool free_points_stale = true;              // free_x, y, z no longer the free voters'
 };
 
 // The votes of the free roof points of triangulation, on the direction grid of
