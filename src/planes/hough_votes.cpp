@@ -243,6 +243,7 @@ void withdraw_votes(HoughVotes& votes, const VertexList& taken, const PointTrian
     gone.push_back(static_cast<std::size_t>(voter));
   }
   votes.free_voters -= gone.size();
+  if (!gone.empty()) votes.free_points_stale = true;
   // Every free point still votes when the sample was all of them.
   if (votes.step > 1 && 2 * votes.free_voters < votes.voters.size()) {
     draw_sample(votes, triangulation);
@@ -254,7 +255,6 @@ void withdraw_votes(HoughVotes& votes, const VertexList& taken, const PointTrian
     votes.withdrawn_y.push_back(votes.y[voter]);
     votes.withdrawn_z.push_back(votes.z[voter]);
   }
-  if (!gone.empty()) votes.free_points_stale = true;
 }
 
 std::vector<PlaneCandidate> vote_peaks(HoughVotes& votes, std::size_t count) {
