@@ -25,7 +25,8 @@ struct FootprintFile {
 // transformed into it. Throws std::runtime_error("<file>: <what is wrong>")
 // when the file cannot be read as a vector file, has no layer or no field
 // id_field (the message lists the fields), or names a system GDAL cannot
-// transform into target_epsg.
+// transform into target_epsg, or when the reader's library
+// (libroofplanes_gdal.so, loaded on the first call) cannot be loaded.
 FootprintFile read_footprints(const std::string& file, const std::string& id_field,
                               const std::optional<int>& target_epsg);
 
