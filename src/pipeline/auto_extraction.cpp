@@ -156,7 +156,7 @@ std::size_t extract_segments_auto(PointCloud& cloud, const Parameters& parameter
   // The triangles around each point, read by every region grown.
   const TriangleFans fans = triangle_fans(triangulation);
   // Each point's neighbours, read again and again by settling and merging.
-  const PointNeighbours neighbours = point_neighbours(triangulation);
+  const PointNeighbours neighbours = point_neighbours(triangulation, fans);
   std::size_t passes = 0;
   double tolerance = parameters.plane_tolerance;
   double noise = parameters.height_noise;

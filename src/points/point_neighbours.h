@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "points/point_triangulation.h"
+#include "points/triangle_fans.h"
 
 namespace roofplanes {
 
@@ -21,5 +22,10 @@ struct PointNeighbours {
 };
 
 PointNeighbours point_neighbours(const PointTriangulation& triangulation);
+
+// The same lists read off the triangle fans of the triangulation where they
+// close around a point (every neighbour is the c of one fan triangle, in the
+// same order), circulating only around the points on the hull.
+PointNeighbours point_neighbours(const PointTriangulation& triangulation, const TriangleFans& fans);
 
 }  // namespace roofplanes

@@ -8,6 +8,7 @@
 #include <set>
 #include <utility>
 
+#include "points/triangle_fans.h"
 #include "support/triangulations.h"
 
 namespace roofplanes {
@@ -15,7 +16,8 @@ namespace {
 
 // The lists against the triangulation's edges, enumerated on their own: every
 // finite edge stands once in the list of each of its ends and nothing else
-// does, and the vertices are listed by position. Checked on jittered grids,
+// does, and the vertices are listed by position; the lists read off the
+// triangle fans are the same, in the same order. Checked on jittered grids,
 // on points along one line (a triangulation without a triangle, whose
 // neighbours are the points next along it) and on a single point.
 TEST(point_neighbours, EveryFiniteEdgeOnceFromEachEnd) {
@@ -53,6 +55,13 @@ TEST(point_neighbours, EveryFiniteEdgeOnceFromEachEnd) {
         EXPECT_TRUE(listed.emplace(p, neighbours.positions[k]).second) << p << " lists " << neighbours.positions[k] << " twice";
     EXPECT_EQ(listed, edges);
     EXPECT_EQ(neighbours.positions.size(), edges.size());
+
+    // Read off the triangle fans: the same lists in the same order (the
+    // joining of free points visits neighbours in this order).
+    const PointNeighbours from_fans = point_neighbours(t, triangle_fans(t));
+    EXPECT_EQ(from_fans.start, neighbours.start);
+    EXPECT_EQ(from_fans.positions, neighbours.positions);
+    EXPECT_EQ(from_fans.vertices, neighbours.vertices);
   }
 }
 
