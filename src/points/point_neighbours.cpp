@@ -45,19 +45,7 @@ PointNeighbours point_neighbours(const PointTriangulation& triangulation, const 
 }
 
 PointNeighbours point_neighbours(const PointTriangulation& triangulation) {
-  const std::size_t n = triangulation.number_of_vertices();
-  PointNeighbours neighbours;
-  neighbours.vertices.resize(n);
-  for (auto v = triangulation.finite_vertices_begin(); v != triangulation.finite_vertices_end(); ++v)
-    neighbours.vertices[static_cast<std::size_t>(v->info().position())] = v;
-  neighbours.start.reserve(n + 1);
-  neighbours.positions.reserve(6 * n);
-  neighbours.start.push_back(0);
-  for (const Vertex_handle& v : neighbours.vertices) {
-    circulate(triangulation, v, neighbours.positions);
-    neighbours.start.push_back(static_cast<std::uint32_t>(neighbours.positions.size()));
-  }
-  return neighbours;
+  return point_neighbours(triangulation, triangle_fans(triangulation));
 }
 
 }  // namespace roofplanes

@@ -7,8 +7,8 @@
 #include <random>
 #include <set>
 #include <utility>
+#include <vector>
 
-#include "points/triangle_fans.h"
 #include "support/triangulations.h"
 
 namespace roofplanes {
@@ -16,8 +16,8 @@ namespace {
 
 // The lists against the triangulation's edges, enumerated on their own: every
 // finite edge stands once in the list of each of its ends and nothing else
-// does, and the vertices are listed by position; the lists read off the
-// triangle fans are the same, in the same order. Checked on jittered grids,
+// does, each list in the triangulation's circulator order, and the vertices
+// are listed by position. Checked on jittered grids,
 // on points along one line (a triangulation without a triangle, whose
 // neighbours are the points next along it) and on a single point.
 TEST(point_neighbours, EveryFiniteEdgeOnceFromEachEnd) {
@@ -56,12 +56,22 @@ TEST(point_neighbours, EveryFiniteEdgeOnceFromEachEnd) {
     EXPECT_EQ(listed, edges);
     EXPECT_EQ(neighbours.positions.size(), edges.size());
 
-    // Read off the triangle fans: the same lists in the same order (the
+    // Each list in the order of the triangulation's own circulator (the
     // joining of free points visits neighbours in this order).
-    const PointNeighbours from_fans = point_neighbours(t, triangle_fans(t));
-    EXPECT_EQ(from_fans.start, neighbours.start);
-    EXPECT_EQ(from_fans.positions, neighbours.positions);
-    EXPECT_EQ(from_fans.vertices, neighbours.vertices);
+    for (std::size_t p = 0; p < neighbours.vertices.size(); ++p) {
+      std::vector<std::uint32_t> circulated;
+      auto w = t.incident_vertices(neighbours.vertices[p]);
+      if (w != nullptr) {
+        const auto done = w;
+        do {
+          if (!t.is_infinite(w)) circulated.push_back(static_cast<std::uint32_t>(w->info().position()));
+        } while (++w != done);
+      }
+      EXPECT_EQ(std::vector<std::uint32_t>(neighbours.positions.begin() + neighbours.start[p],
+                                           neighbours.positions.begin() + neighbours.start[p + 1]),
+                circulated)
+          << "around " << p;
+    }
   }
 }
 
