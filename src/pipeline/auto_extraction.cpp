@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <utility>
 
 #include "planes/fit_plane.h"
@@ -34,6 +35,20 @@ std::size_t points_within(const PlaneRegion& region, double distance) {
   return count;
 }
 
+// A peak's region, grown in an earlier pass, with its score and the free
+// points it was grown from (grow_plane_region).
+struct GrownPeak {
+  PlaneCandidate peak;
+  PlaneRegion region;
+  std::size_t score = 0;
+  std::vector<std::uint32_t> depends_on;
+};
+
+// The same Hough cell: the same plane and band, so the same candidates.
+bool same_cell(const PlaneCandidate& a, const PlaneCandidate& b) {
+  return a.nx == b.nx && a.ny == b.ny && a.nz == b.nz && a.s == b.s && a.half_width == b.half_width;
+}
+
 // The pass loop: regions found one by one among the free roof points with
 // the given tolerance, taken points losing is_roof. Adds to passes.
 std::vector<PlaneRegion> search_regions(PointTriangulation& triangulation, const TriangleFans& fans,
@@ -48,32 +63,58 @@ std::vector<PlaneRegion> search_regions(PointTriangulation& triangulation, const
   HoughVotes votes = vote_free_roof_points(triangulation, parameters.angle_resolution,
                                            parameters.distance_resolution, parameters.hough_voters,
                                            parameters.max_face_slope);
+  // The regions the last pass grew and did not take. Most peaks come back in
+  // the next pass; a region none of whose points left play is grown the same
+  // again, so it is kept rather than grown again.
+  std::vector<GrownPeak> grown, next;
+  std::vector<std::uint32_t> depends_on;
   while (roof_in_play >= smallest && (parameters.max_passes == 0 || passes < parameters.max_passes)) {
     report.observer().pass_started(static_cast<int>(passes), roof_in_play);
     ++passes;
     const std::vector<PlaneCandidate> peaks = vote_peaks(votes, std::max<std::size_t>(parameters.peak_candidates, 1));
-    PlaneRegion best;
-    std::size_t best_score = 0;
+    next.clear();
+    std::size_t best = 0;
     const VertexList free_roof = free_roof_points(triangulation);
     for (const PlaneCandidate& peak : peaks) {
-      PlaneRegion region =
-          grow_plane_region(fans, candidate_points(free_roof, peak), tolerance, parameters.regrow_rounds, free_roof);
-      // A face holds about two thirds of its points within one noise width
-      // (tolerance / 3) of its plane; a cap or slab across several faces,
-      // whose points spread over the whole tolerance, far fewer.
-      const std::size_t score = points_within(region, tolerance / 3.0);
-      if (score > best_score || (score == best_score && region.points.size() > best.points.size())) {
-        best_score = score;
-        best = std::move(region);
+      const auto kept =
+          std::find_if(grown.begin(), grown.end(), [&](const GrownPeak& g) { return same_cell(g.peak, peak); });
+      if (kept != grown.end()) {
+        next.push_back(std::move(*kept));
+        grown.erase(kept);
+      } else {
+        GrownPeak g{peak, grow_plane_region(fans, candidate_points(free_roof, peak), tolerance,
+                                            parameters.regrow_rounds, free_roof, depends_on),
+                    0, {}};
+        // A face holds about two thirds of its points within one noise width
+        // (tolerance / 3) of its plane; a cap or slab across several faces,
+        // whose points spread over the whole tolerance, far fewer.
+        g.score = points_within(g.region, tolerance / 3.0);
+        g.depends_on = depends_on;
+        next.push_back(std::move(g));
       }
+      const GrownPeak& g = next.back();
+      const GrownPeak& leader = next[best];
+      if (g.score > leader.score || (g.score == leader.score && g.region.points.size() > leader.region.points.size()))
+        best = next.size() - 1;
     }
-    report.log_line("pass ", passes, ": ", peaks.size(), " peaks judged, the best region has ", best.points.size(),
+    PlaneRegion taken;
+    if (!next.empty()) {
+      taken = std::move(next[best].region);
+      next.erase(next.begin() + static_cast<std::ptrdiff_t>(best));
+    }
+    report.log_line("pass ", passes, ": ", peaks.size(), " peaks judged, the best region has ", taken.points.size(),
                     " points");
-    if (best.points.size() < smallest) break;
-    roof_in_play -= best.points.size();
-    clear_is_roof(triangulation, best.points);
-    withdraw_votes(votes, best.points, triangulation);
-    regions.push_back(std::move(best));
+    if (taken.points.size() < smallest) break;
+    roof_in_play -= taken.points.size();
+    clear_is_roof(triangulation, taken.points);
+    withdraw_votes(votes, taken.points, triangulation);
+    regions.push_back(std::move(taken));
+    // Regions that read a point taken now would grow otherwise.
+    std::erase_if(next, [&](const GrownPeak& g) {
+      return std::any_of(g.depends_on.begin(), g.depends_on.end(),
+                         [&](std::uint32_t p) { return !fans.vertices[p]->info().is_roof(); });
+    });
+    std::swap(grown, next);
   }
   return regions;
 }

@@ -78,6 +78,15 @@ PlaneRegion grow_plane_region(const PointTriangulation& triangulation, const Ver
 
 PlaneRegion grow_plane_region(const TriangleFans& fans, const VertexList& candidates, double tolerance,
                               std::size_t regrow_rounds, const VertexList& free_roof) {
+  std::vector<std::uint32_t> depends_on;
+  return grow_plane_region(fans, candidates, tolerance, regrow_rounds, free_roof, depends_on);
+}
+
+PlaneRegion grow_plane_region(const TriangleFans& fans, const VertexList& candidates, double tolerance,
+                              std::size_t regrow_rounds, const VertexList& free_roof,
+                              std::vector<std::uint32_t>& depends_on) {
+  depends_on.clear();
+  for (const Vertex_handle& v : candidates) depends_on.push_back(static_cast<std::uint32_t>(index_of(v)));
   PlaneRegion region;
   HeightPlane plane = fit_height_plane(candidates);
   if (!plane.valid) return region;
@@ -96,7 +105,10 @@ PlaneRegion grow_plane_region(const TriangleFans& fans, const VertexList& candid
     if (!plane.valid) break;
     for (const Vertex_handle& v : kept) member[index_of(v)] = 0;
     kept = near_plane(free_roof, plane, tolerance);
-    for (const Vertex_handle& v : kept) member[index_of(v)] = 1;
+    for (const Vertex_handle& v : kept) {
+      member[index_of(v)] = 1;
+      depends_on.push_back(static_cast<std::uint32_t>(index_of(v)));
+    }
     // The region's points still on the plane seed the new region, all of them
     // into one cluster where they connect.
     VertexList grown = largest_cluster(fans, points, member, reached);

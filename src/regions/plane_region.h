@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <vector>
 
 #include "planes/height_plane.h"
 #include "points/point_triangulation.h"
@@ -33,6 +35,14 @@ PlaneRegion grow_plane_region(const PointTriangulation& triangulation, const Ver
 // regions it judges).
 PlaneRegion grow_plane_region(const TriangleFans& fans, const VertexList& candidates, double tolerance,
                               std::size_t regrow_rounds, const VertexList& free_roof);
+
+// The same, also listing in depends_on the positions of the free roof points
+// the region was made from: the candidates and every point within tolerance
+// of a plane a round fitted. Points only ever leave play, so while all of
+// these remain free roof points the same call returns the same region.
+PlaneRegion grow_plane_region(const TriangleFans& fans, const VertexList& candidates, double tolerance,
+                              std::size_t regrow_rounds, const VertexList& free_roof,
+                              std::vector<std::uint32_t>& depends_on);
 
 // The largest triangle-connected cluster of the points flagged in member
 // (indexed by vertex position): clusters are searched from the listed seeds

@@ -4,6 +4,9 @@
 
 #include <algorithm>
 
+#include "planes/hough_peaks.h"
+#include "points/free_roof_points.h"
+#include "support/generated_input.h"
 #include "support/roof_grids.h"
 
 namespace {
@@ -46,6 +49,43 @@ TEST(grow_plane_region, FindsNoFaceInASlabAcrossARidge) {
   const VertexList slab = vertices_where(roof, [](const Point3& p) { return p.z() > 3.8; });
   ASSERT_EQ(slab.size(), 80u);  // two rows on each side of the ridge
   EXPECT_TRUE(grow_plane_region(roof, slab, 0.05, 3).points.empty());
+}
+
+// The search keeps a region it grew and did not take while none of the points
+// listed in depends_on has left play. So taking every other free roof point
+// out of play must leave each region as it was, point for point: a list
+// missing the candidates or a regrow round's points fails this.
+TEST(grow_plane_region, SameRegionWhileThePointsItDependsOnStayFree) {
+  using building_generator::RoofShape;
+  std::size_t regions = 0, points_taken = 0;
+  for (const RoofShape shape : {RoofShape::hip, RoofShape::sample_house, RoofShape::gable_dormers, RoofShape::mansard})
+    for (const unsigned seed : {1u, 2u}) {
+      PointCloud cloud = generated_cloud(shape, 1200, seed);
+      PointTriangulation& roof = cloud.triangulation;
+      const TriangleFans fans = triangle_fans(roof);
+      const VertexList free_roof = free_roof_points(roof);
+      for (const PlaneCandidate& peak : hough_peaks(roof, 2.0, 0.1, 5, 0)) {
+        std::vector<std::uint32_t> depends_on;
+        const PlaneRegion first =
+            grow_plane_region(fans, candidate_points(free_roof, peak), 0.05, 3, free_roof, depends_on);
+        std::vector<char> needed(fans.vertices.size(), 0);
+        for (const std::uint32_t p : depends_on) needed[p] = 1;
+        for (const Vertex_handle& v : free_roof)
+          if (!needed[static_cast<std::size_t>(v->info().position())]) v->info().set_is_roof(false);
+        const VertexList left = free_roof_points(roof);
+        points_taken += free_roof.size() - left.size();
+        const PlaneRegion again = grow_plane_region(fans, candidate_points(left, peak), 0.05, 3, left);
+        EXPECT_EQ(again.points, first.points) << "shape " << static_cast<int>(shape) << " seed " << seed;
+        EXPECT_EQ(again.plane.a, first.plane.a);
+        EXPECT_EQ(again.plane.b, first.plane.b);
+        EXPECT_EQ(again.plane.c, first.plane.c);
+        regions += first.points.empty() ? 0 : 1;
+        for (const Vertex_handle& v : free_roof) v->info().set_is_roof(true);
+      }
+    }
+  // Not vacuous: regions were grown, and most points were taken out around them.
+  EXPECT_GT(regions, 20u);
+  EXPECT_GT(points_taken, regions * 300);
 }
 
 // Members left and right of a column that is not one: two clusters of 40 and
