@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <string>
 
 #include <unistd.h>
 
@@ -15,7 +16,8 @@ HeapEnvironment heap_environment() {
   std::ifstream file("/sys/kernel/mm/transparent_hugepage/enabled");
   std::string word;
   while (file >> word)
-    if (word.size() > 2 && word.front() == '[' && word.back() == ']') environment.huge_pages = word.substr(1, word.size() - 2);
+    if (word.size() > 2 && word.front() == '[' && word.back() == ']')
+      environment.huge_pages = word.substr(1, word.size() - 2);
   return environment;
 }
 
