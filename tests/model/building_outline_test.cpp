@@ -97,6 +97,42 @@ TEST(building_outline, CourtyardIsAHoleAndGapsAreNot) {
   EXPECT_NEAR(area(outline[0].outer), 576.0, 576.0 * 0.05);
 }
 
+// Of two pieces of the shape, the outline is the one holding more points of
+// faces, each point counted once: a strip of about 114 labelled points (a point in
+// about three triangles) against a square of about 196 points of which 100 are
+// labelled (a point in about six). Counting all points, or a point once per
+// triangle, takes the square.
+TEST(building_outline, PieceWithTheMostFacePointsEachCountedOnce) {
+  auto inside = [](double x, double y) {
+    const bool strip = x >= 0.0 && x <= 20.0 && y >= 0.0 && y <= 0.7;
+    const bool square = x >= 30.0 && x <= 35.0 && y >= 0.0 && y <= 5.0;
+    return strip || square;
+  };
+  RoofSample sample = scan(inside, 36.0, 0.0, 3);
+  std::size_t strip = 0, square = 0, labelled = 0;
+  for (std::size_t i = 0; i < sample.points.size(); ++i) {
+    if (sample.points[i].x < 25.0) {
+      ++strip;
+      continue;
+    }
+    ++square;
+    sample.labels[i] = labelled < 100 ? 1 : 0;
+    labelled += sample.labels[i];
+  }
+  ASSERT_GT(strip, 105u);           // about 114, all labelled
+  ASSERT_GT(square, strip + 50u);   // about 196, 100 labelled
+  RoofTriangulation triangulation = triangulate_roof(sample);
+  const auto outline = roof_outline(triangulation, sample.labels);
+  ASSERT_EQ(outline.size(), 1u);
+  for (const Point& p : outline[0].outer) EXPECT_LT(p.x, 25.0);
+  // Every point labelled, the square holds more.
+  std::fill(sample.labels.begin(), sample.labels.end(), 1);
+  RoofTriangulation all = triangulate_roof(sample);
+  const auto larger = roof_outline(all, sample.labels);
+  ASSERT_EQ(larger.size(), 1u);
+  for (const Point& p : larger[0].outer) EXPECT_GT(p.x, 25.0);
+}
+
 TEST(building_outline, SquaringKeepsWhatIsNotNearlySquare) {
   // A triangle and a ring with one 45° edge: no edge is turned that lies far
   // from the main direction.
