@@ -67,7 +67,6 @@ std::vector<PlaneRegion> search_regions(PointTriangulation& triangulation, const
   // the next pass; a region none of whose points left play is grown the same
   // again, so it is kept rather than grown again.
   std::vector<GrownPeak> grown, next;
-  std::vector<std::uint32_t> depends_on;
   while (roof_in_play >= smallest && (parameters.max_passes == 0 || passes < parameters.max_passes)) {
     report.observer().pass_started(static_cast<int>(passes), roof_in_play);
     ++passes;
@@ -82,14 +81,13 @@ std::vector<PlaneRegion> search_regions(PointTriangulation& triangulation, const
         next.push_back(std::move(*kept));
         grown.erase(kept);
       } else {
-        GrownPeak g{peak, grow_plane_region(fans, candidate_points(free_roof, peak), tolerance,
-                                            parameters.regrow_rounds, free_roof, depends_on),
-                    0, {}};
+        GrownPeak g{peak, {}, 0, {}};
+        g.region = grow_plane_region(fans, candidate_points(free_roof, peak), tolerance, parameters.regrow_rounds,
+                                     free_roof, g.depends_on);
         // A face holds about two thirds of its points within one noise width
         // (tolerance / 3) of its plane; a cap or slab across several faces,
         // whose points spread over the whole tolerance, far fewer.
         g.score = points_within(g.region, tolerance / 3.0);
-        g.depends_on = depends_on;
         next.push_back(std::move(g));
       }
       const GrownPeak& g = next.back();
