@@ -260,85 +260,19 @@ void withdraw_votes(HoughVotes& votes, const VertexList& taken, const PointTrian
 std::vector<PlaneCandidate> vote_peaks(HoughVotes& votes, std::size_t count) {
   if (votes.free_voters < 3 || count == 0) return {};
   const HoughDistanceLevels& grid = votes.grid;
-  // The cells that hold at least floor votes, and the best cell's votes.
-  std::vector<Cell> cells;
-  std::uint32_t best = 0;
-  if (!votes.counts.empty()) {
-    // A cell with fewer than three votes holds no plane, and one with less
-    // than a quarter of the best cell's votes is no rival for this pass: a
-    // later pass finds it when it leads.
-    // Rows are read from the highest bound down, and a row whose bound is
-    // under the floor of the best cell so far, like all after it, holds no
-    // cell above the final floor; reading a row makes its bound exact. Cells
-    // kept above an earlier floor are filtered at the end.
-    // A heap, not a sort: the reading usually stops after a few of the rows.
-    std::vector<std::uint32_t> order;
-    order.reserve(votes.rows.size());
-    for (std::size_t d = 0; d < votes.rows.size(); ++d)
-      if (votes.row_bound[d] >= 3) order.push_back(static_cast<std::uint32_t>(d));
-    const auto later = [&](std::uint32_t a, std::uint32_t b) {
-      return votes.row_bound[a] != votes.row_bound[b] ? votes.row_bound[a] < votes.row_bound[b] : a > b;
-    };
-    std::make_heap(order.begin(), order.end(), later);
-    std::uint32_t floor = 3;
-    std::vector<std::int32_t> scratch;
-    while (!order.empty()) {
-      std::pop_heap(order.begin(), order.end(), later);
-      const std::uint32_t d = order.back();
-      order.pop_back();
-      if (votes.row_bound[d] < floor) break;
-      apply_withdrawn(votes, d, scratch);
-      const std::uint32_t* row = votes.counts.data() + votes.row_start[d] - votes.rows[d].first;
-      // Most rows read hold no cell up to the floor: one vectorised pass tells.
-      votes.row_bound[d] = largest_count(row + votes.rows[d].first, row + votes.rows[d].second);
-      if (votes.row_bound[d] < floor) continue;
-      for (std::uint32_t level = votes.rows[d].first; level < votes.rows[d].second; ++level) {
-        if (row[level] < floor) continue;
-        cells.push_back({row[level], d, level});
-        if (row[level] > best) {
-          best = row[level];
-          floor = std::max<std::uint32_t>(3, best / 4);
-        }
-      }
-    }
-    std::erase_if(cells, [&](const Cell& cell) { return cell.votes < floor; });
-  } else {
-    std::vector<std::int32_t> row;
-    row.reserve(votes.free_voters);
-    const auto each_cell = [&](const auto& visit) {
-      for (std::size_t d = 0; d < votes.directions.size(); ++d) {
-        row.clear();
-        for (std::size_t p = 0; p < votes.voters.size(); ++p)
-          if (votes.free[p]) row.push_back(level_of(votes, votes.directions[d], p));
-        std::sort(row.begin(), row.end());
-        for (std::size_t i = 0; i < row.size();) {
-          std::size_t j = i;
-          while (j < row.size() && row[j] == row[i]) ++j;
-          visit(static_cast<std::uint32_t>(j - i), static_cast<std::uint32_t>(d), static_cast<std::uint32_t>(row[i]));
-          i = j;
-        }
-      }
-    };
-    each_cell([&](std::uint32_t n, std::uint32_t, std::uint32_t) { best = std::max(best, n); });
-    const std::uint32_t floor = std::max<std::uint32_t>(3, best / 4);
-    each_cell([&](std::uint32_t n, std::uint32_t direction, std::uint32_t level) {
-      if (n >= floor) cells.push_back({n, direction, level});
-    });
-  }
   const auto better = [](const Cell& a, const Cell& b) {
     if (a.votes != b.votes) return a.votes > b.votes;
     if (a.direction != b.direction) return a.direction < b.direction;
     return a.level < b.level;
   };
-  std::sort(cells.begin(), cells.end(), better);
 
   // A cell is the same plane as a better one when its direction is near and
-  // it passes near the centre of the better cell's voters.
+  // it passes near the centre of the better cell's voters. Cells are offered
+  // best first; returns false once count peaks are taken.
   const double cos_apart = std::cos(3.0 * votes.direction_resolution * 3.141592653589793 / 180.0);
   std::vector<PlaneCandidate> peaks;
   std::vector<std::array<double, 3>> centres;
-  for (const Cell& cell : cells) {
-    if (peaks.size() == count) break;
+  const auto offer = [&](const Cell& cell) {
     const HoughVotes::Direction n = votes.directions[cell.direction];
     const double s = grid.min_s + (static_cast<double>(cell.level) + 0.5) * grid.resolution;
     bool same = false;
@@ -348,7 +282,7 @@ std::vector<PlaneCandidate> vote_peaks(HoughVotes& votes, std::size_t count) {
       same = n.nx * q.nx + n.ny * q.ny + n.nz * q.nz > cos_apart &&
              std::fabs(n.nx * c[0] + n.ny * c[1] + n.nz * c[2] - s) <= 2.0 * grid.resolution;
     }
-    if (same) continue;
+    if (same) return true;
     peaks.push_back({n.nx, n.ny, n.nz, s, 0.5 * grid.resolution, cell.votes * votes.step});
     std::array<double, 3> centre{0.0, 0.0, 0.0};
     for (std::size_t p = 0; p < votes.voters.size(); ++p) {
@@ -358,7 +292,99 @@ std::vector<PlaneCandidate> vote_peaks(HoughVotes& votes, std::size_t count) {
       centre[2] += votes.z[p] / cell.votes;
     }
     centres.push_back(centre);
+    return peaks.size() < count;
+  };
+
+  if (!votes.counts.empty()) {
+    // A cell with fewer than three votes holds no plane, and one with less
+    // than a quarter of the best cell's votes is no rival for this pass: a
+    // later pass finds it when it leads.
+    // Rows are read from the highest bound down (a heap: the reading usually
+    // stops after a few of the rows); reading a row makes its bound exact.
+    // A cell read is offered once no unread row can hold a better one: its
+    // votes exceed every unread row's bound, or equal it with an earlier
+    // direction. So peaks come in the order of a full sort, and the reading
+    // stops as soon as count peaks are taken or no unread row reaches the floor.
+    std::vector<std::uint32_t> order;
+    order.reserve(votes.rows.size());
+    for (std::size_t d = 0; d < votes.rows.size(); ++d)
+      if (votes.row_bound[d] >= 3) order.push_back(static_cast<std::uint32_t>(d));
+    const auto later = [&](std::uint32_t a, std::uint32_t b) {
+      return votes.row_bound[a] != votes.row_bound[b] ? votes.row_bound[a] < votes.row_bound[b] : a > b;
+    };
+    std::make_heap(order.begin(), order.end(), later);
+    // The cells read and not yet offered, as a heap with the best on top.
+    std::vector<Cell> waiting;
+    const auto worse = [&](const Cell& a, const Cell& b) { return better(b, a); };
+    std::uint32_t floor = 3;      // of the best cell read so far; final once a cell is offered
+    bool floor_final = false;
+    std::vector<std::int32_t> scratch;
+    for (;;) {
+      // Offer the waiting cells no unread row can beat.
+      while (!waiting.empty()) {
+        const Cell& top = waiting.front();
+        if (!order.empty()) {
+          const std::uint32_t next = order.front(), bound = votes.row_bound[next];
+          if (top.votes < bound || (top.votes == bound && top.direction > next)) break;
+        }
+        const Cell cell = top;
+        std::pop_heap(waiting.begin(), waiting.end(), worse);
+        waiting.pop_back();
+        if (!floor_final) {
+          floor = std::max<std::uint32_t>(3, cell.votes / 4);  // the best cell of all
+          floor_final = true;
+        }
+        if (cell.votes < floor) return peaks;
+        if (!offer(cell)) return peaks;
+      }
+      if (order.empty()) return peaks;
+      std::pop_heap(order.begin(), order.end(), later);
+      const std::uint32_t d = order.back();
+      order.pop_back();
+      if (votes.row_bound[d] < floor) {
+        order.clear();  // this row and all after it hold no cell up to the floor
+        continue;
+      }
+      apply_withdrawn(votes, d, scratch);
+      const std::uint32_t* row = votes.counts.data() + votes.row_start[d] - votes.rows[d].first;
+      // Most rows read hold no cell up to the floor: one vectorised pass tells.
+      votes.row_bound[d] = largest_count(row + votes.rows[d].first, row + votes.rows[d].second);
+      if (votes.row_bound[d] < floor) continue;
+      for (std::uint32_t level = votes.rows[d].first; level < votes.rows[d].second; ++level) {
+        if (row[level] < floor) continue;
+        waiting.push_back({row[level], d, level});
+        std::push_heap(waiting.begin(), waiting.end(), worse);
+        if (!floor_final) floor = std::max<std::uint32_t>(floor, row[level] / 4);
+      }
+    }
   }
+
+  std::vector<Cell> cells;
+  std::uint32_t best = 0;
+  std::vector<std::int32_t> row;
+  row.reserve(votes.free_voters);
+  const auto each_cell = [&](const auto& visit) {
+    for (std::size_t d = 0; d < votes.directions.size(); ++d) {
+      row.clear();
+      for (std::size_t p = 0; p < votes.voters.size(); ++p)
+        if (votes.free[p]) row.push_back(level_of(votes, votes.directions[d], p));
+      std::sort(row.begin(), row.end());
+      for (std::size_t i = 0; i < row.size();) {
+        std::size_t j = i;
+        while (j < row.size() && row[j] == row[i]) ++j;
+        visit(static_cast<std::uint32_t>(j - i), static_cast<std::uint32_t>(d), static_cast<std::uint32_t>(row[i]));
+        i = j;
+      }
+    }
+  };
+  each_cell([&](std::uint32_t n, std::uint32_t, std::uint32_t) { best = std::max(best, n); });
+  const std::uint32_t floor = std::max<std::uint32_t>(3, best / 4);
+  each_cell([&](std::uint32_t n, std::uint32_t direction, std::uint32_t level) {
+    if (n >= floor) cells.push_back({n, direction, level});
+  });
+  std::sort(cells.begin(), cells.end(), better);
+  for (const Cell& cell : cells)
+    if (!offer(cell)) break;
   return peaks;
 }
 
