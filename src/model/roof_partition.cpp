@@ -6,6 +6,7 @@
 #include <CGAL/Arr_landmarks_point_location.h>
 #include <CGAL/Arrangement_2.h>
 #include <CGAL/Exact_predicates_exact_constructions_kernel.h>
+#include <CGAL/Filtered_kernel.h>
 #include <CGAL/Snap_rounding_2.h>
 #include <CGAL/Snap_rounding_traits_2.h>
 
@@ -20,6 +21,11 @@ namespace roofplanes {
 namespace {
 
 using EK = CGAL::Exact_predicates_exact_constructions_kernel;
+// Snap rounding in plain exact numbers with filtered predicates: its hot
+// pixels share their edges, so most of its comparisons are exact ties, and a
+// lazy number evaluated exactly costs a once-only initialisation (a system
+// call) per node of its history.
+using SnapKernel = CGAL::Filtered_kernel<EK::Exact_kernel>;
 using SegmentTraits = CGAL::Arr_segment_traits_2<EK>;
 using Traits = CGAL::Arr_consolidated_curve_data_traits_2<SegmentTraits, int>;
 using Dcel = CGAL::Arr_face_extended_dcel<Traits, int>;
@@ -260,19 +266,26 @@ Partition roof_partition(const std::vector<OutlinePolygon>& outline, const std::
   // it is not on. Each polyline stands for the curve it came from.
   // Snap rounding puts corners at the centres of its pixels, half a step
   // off the grid: shifted there and back, they land on grid points.
-  const EK::Vector_2 half(EK::FT(grid_step) / 2, EK::FT(grid_step) / 2);
-  std::list<EK::Segment_2> segments;
-  for (const auto& c : curves) segments.push_back(EK::Segment_2(c.source() + half, c.target() + half));
-  std::list<std::list<EK::Point_2>> polylines;
-  CGAL::snap_rounding_2<CGAL::Snap_rounding_traits_2<EK>>(segments.begin(), segments.end(), polylines, grid_step,
-                                                          true, false, 1);
+  const SnapKernel::FT half = SnapKernel::FT(grid_step) / 2;
+  const auto shifted = [&](const EK::Point_2& p, const SnapKernel::FT& by) {
+    const EK::Exact_kernel::Point_2& e = CGAL::exact(p);
+    return SnapKernel::Point_2(e.x() + by, e.y() + by);
+  };
+  std::list<SnapKernel::Segment_2> segments;
+  for (const auto& c : curves) segments.push_back(SnapKernel::Segment_2(shifted(c.source(), half), shifted(c.target(), half)));
+  std::list<std::list<SnapKernel::Point_2>> polylines;
+  CGAL::snap_rounding_2<CGAL::Snap_rounding_traits_2<SnapKernel>>(segments.begin(), segments.end(), polylines,
+                                                                  grid_step, true, false, 1);
+  const auto back = [&](const SnapKernel::Point_2& p) {
+    return EK::Point_2(EK::Point_2::Rep(EK::Exact_kernel::Point_2(p.x() - half, p.y() - half)));
+  };
   std::vector<Traits::Curve_2> snapped;
   auto polyline = polylines.begin();
   for (const auto& c : curves) {
     const int data = c.data();
-    const EK::Point_2* last = nullptr;
-    for (const EK::Point_2& p : *polyline) {
-      if (last != nullptr && *last != p) snapped.emplace_back(EK::Segment_2(*last - half, p - half), data);
+    const SnapKernel::Point_2* last = nullptr;
+    for (const SnapKernel::Point_2& p : *polyline) {
+      if (last != nullptr && *last != p) snapped.emplace_back(EK::Segment_2(back(*last), back(p)), data);
       last = &p;
     }
     ++polyline;
