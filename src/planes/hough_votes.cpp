@@ -208,6 +208,40 @@ void draw_sample(HoughVotes& votes, const PointTriangulation& triangulation) {
   count_voters(votes, all);
 }
 
+// The direction grid of the seed search (its tilt step, maybe widened to fit
+// the quadrant, and the unit normals) without planes steeper than max_slope.
+struct DirectionGrid {
+  double angle_resolution = -1.0, max_slope = -1.0;  // what it was made for
+  double resolution = 0.0;
+  std::vector<HoughVotes::Direction> directions;
+};
+
+// Every building of a run asks for the same grid, so each thread keeps the
+// last one made: its sines and cosines were a twentieth of a small building's
+// plane search.
+const DirectionGrid& direction_grid(double angle_resolution, double max_slope) {
+  thread_local DirectionGrid last;
+  if (last.angle_resolution == angle_resolution && last.max_slope == max_slope) return last;
+  DirectionGrid grid;
+  grid.angle_resolution = angle_resolution;
+  grid.max_slope = max_slope;
+  std::vector<double> tilt_levels;
+  std::vector<std::vector<double>> pan_levels;
+  double resolution = angle_resolution;
+  hough_levels(tilt_levels, pan_levels, 0, 360, 0, 90, resolution);
+  grid.resolution = resolution;
+  // A plane's slope is 90° less its normal's tilt.
+  const double min_tilt = (90.0 - max_slope) * 3.141592653589793 / 180.0;
+  for (std::size_t i = 0; i < tilt_levels.size(); ++i) {
+    if (max_slope < 90.0 && tilt_levels[i] < min_tilt) continue;
+    for (const double pan : pan_levels[i])
+      grid.directions.push_back({std::cos(tilt_levels[i]) * std::cos(pan), std::cos(tilt_levels[i]) * std::sin(pan),
+                                 std::sin(tilt_levels[i])});
+  }
+  last = std::move(grid);
+  return last;
+}
+
 }  // namespace
 
 HoughVotes vote_free_roof_points(const PointTriangulation& triangulation, double angle_resolution,
@@ -215,19 +249,9 @@ HoughVotes vote_free_roof_points(const PointTriangulation& triangulation, double
   HoughVotes votes;
   votes.distance_resolution = distance_resolution;
   votes.max_voters = max_voters;
-  std::vector<double> tilt_levels;
-  std::vector<std::vector<double>> pan_levels;
-  double resolution = angle_resolution;
-  hough_levels(tilt_levels, pan_levels, 0, 360, 0, 90, resolution);
-  votes.direction_resolution = resolution;
-  // A plane's slope is 90° less its normal's tilt.
-  const double min_tilt = (90.0 - max_slope) * 3.141592653589793 / 180.0;
-  for (std::size_t i = 0; i < tilt_levels.size(); ++i) {
-    if (max_slope < 90.0 && tilt_levels[i] < min_tilt) continue;
-    for (const double pan : pan_levels[i])
-      votes.directions.push_back({std::cos(tilt_levels[i]) * std::cos(pan), std::cos(tilt_levels[i]) * std::sin(pan),
-                                  std::sin(tilt_levels[i])});
-  }
+  const DirectionGrid& grid = direction_grid(angle_resolution, max_slope);
+  votes.direction_resolution = grid.resolution;
+  votes.directions = grid.directions;
   draw_sample(votes, triangulation);
   return votes;
 }
