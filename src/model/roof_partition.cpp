@@ -267,12 +267,12 @@ Partition roof_partition(const std::vector<OutlinePolygon>& outline, const std::
   // Snap rounding puts corners at the centres of its pixels, half a step
   // off the grid: shifted there and back, they land on grid points.
   const SnapKernel::FT half = SnapKernel::FT(grid_step) / 2;
-  const auto shifted = [&](const EK::Point_2& p, const SnapKernel::FT& by) {
+  const auto there = [&](const EK::Point_2& p) {
     const EK::Exact_kernel::Point_2& e = CGAL::exact(p);
-    return SnapKernel::Point_2(e.x() + by, e.y() + by);
+    return SnapKernel::Point_2(e.x() + half, e.y() + half);
   };
   std::list<SnapKernel::Segment_2> segments;
-  for (const auto& c : curves) segments.push_back(SnapKernel::Segment_2(shifted(c.source(), half), shifted(c.target(), half)));
+  for (const auto& c : curves) segments.push_back(SnapKernel::Segment_2(there(c.source()), there(c.target())));
   std::list<std::list<SnapKernel::Point_2>> polylines;
   CGAL::snap_rounding_2<CGAL::Snap_rounding_traits_2<SnapKernel>>(segments.begin(), segments.end(), polylines,
                                                                   grid_step, true, false, 1);

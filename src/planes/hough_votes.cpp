@@ -340,7 +340,7 @@ std::vector<PlaneCandidate> vote_peaks(HoughVotes& votes, std::size_t count) {
     // The cells read and not yet offered, as a heap with the best on top.
     std::vector<Cell> waiting;
     const auto worse = [&](const Cell& a, const Cell& b) { return better(b, a); };
-    std::uint32_t floor = 3;      // of the best cell read so far; final once a cell is offered
+    std::uint32_t floor = 3;  // of the best cell read so far; final once a cell is offered
     bool floor_final = false;
     std::vector<std::int32_t> scratch;
     for (;;) {
@@ -383,6 +383,8 @@ std::vector<PlaneCandidate> vote_peaks(HoughVotes& votes, std::size_t count) {
     }
   }
 
+  // Counts too many to hold: each direction's cells from its sorted levels,
+  // once for the best cell and once for those up to the floor.
   std::vector<Cell> cells;
   std::uint32_t best = 0;
   std::vector<std::int32_t> row;
