@@ -59,6 +59,12 @@ std::vector<PlaneRegion> search_regions(PointTriangulation& triangulation, const
     roof_in_play += v->info().is_roof() ? 1 : 0;
   const std::size_t smallest = std::max<std::size_t>(parameters.min_segment_points, 3);
   std::vector<PlaneRegion> regions;
+  const auto another_pass = [&] {
+    return roof_in_play >= smallest && (parameters.max_passes == 0 || passes < parameters.max_passes);
+  };
+  // No pass to run (too few roof points for a face): nothing is voted, the
+  // count being most of a small building's search.
+  if (!another_pass()) return regions;
   // Voted once; each pass's region withdraws its points' votes.
   HoughVotes votes = vote_free_roof_points(triangulation, parameters.angle_resolution,
                                            parameters.distance_resolution, parameters.hough_voters,
@@ -67,7 +73,7 @@ std::vector<PlaneRegion> search_regions(PointTriangulation& triangulation, const
   // the next pass; a region none of whose points left play is grown the same
   // again, so it is kept rather than grown again.
   std::vector<GrownPeak> grown, next;
-  while (roof_in_play >= smallest && (parameters.max_passes == 0 || passes < parameters.max_passes)) {
+  while (another_pass()) {
     report.observer().pass_started(static_cast<int>(passes), roof_in_play);
     ++passes;
     const std::vector<PlaneCandidate> peaks = vote_peaks(votes, std::max<std::size_t>(parameters.peak_candidates, 1));
@@ -105,7 +111,7 @@ std::vector<PlaneRegion> search_regions(PointTriangulation& triangulation, const
     if (taken.points.size() < smallest) break;
     roof_in_play -= taken.points.size();
     clear_is_roof(triangulation, taken.points);
-    withdraw_votes(votes, taken.points, triangulation);
+    if (another_pass()) withdraw_votes(votes, taken.points, triangulation);  // may count afresh
     regions.push_back(std::move(taken));
     // Regions that read a point taken now would grow otherwise.
     std::erase_if(next, [&](const GrownPeak& g) {
