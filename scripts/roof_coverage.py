@@ -16,7 +16,12 @@ may lie within the radius); else "other" (facade strips, walls, antennas,
 clutter). Prints per building: roof points, segments (faces
 found), labelled points, unlabelled roof-like and other points, and the
 roof-like unlabelled share: unlabelled roof-like / (labelled + unlabelled
-roof-like), the share of the points of real roof faces left out. Then the
+roof-like), the share of the points of real roof faces left out, and of
+those the points "on a face": within --radius of a segment's points and
+within three times that segment's rms of its fitted plane (the tolerance by
+which the auto method joins free points; a parapet's top, a unit or the
+step between two faces lies farther off), as a share of labelled + on-a-face
+points. Then the
 connected groups (points within --radius) of unlabelled roof-like points of
 at least --groups points: size, centre, height and slope, to look at;
 --points writes them, one "x y z building" line each. Python 3 standard
@@ -70,6 +75,13 @@ def solve3(m, v):
 
 def fit_plane(points):
     """Least-squares z = a x + b y + c about the points' centre: (a, b, rms) or None."""
+    fit = fit_plane_about_centre(points)
+    return None if fit is None else fit[3:]
+
+
+def fit_plane_about_centre(points):
+    """Least-squares plane through the points' centre: (cx, cy, cz, a, b, rms) or None,
+    z = cz + a (x - cx) + b (y - cy)."""
     n = len(points)
     if n < 4:
         return None
@@ -89,7 +101,7 @@ def fit_plane(points):
         return None
     a, b, _ = solution
     rms = math.sqrt(sum((z - cz - a * (x - cx) - b * (y - cy)) ** 2 for x, y, z in points) / n)
-    return a, b, rms
+    return cx, cy, cz, a, b, rms
 
 
 class Grid:
@@ -198,9 +210,9 @@ def main():
     for r in records:
         if r.get("building", 0) > 0 and r["roof"] == 1:
             buildings[r["building"]].append(r)
-    total_labelled = total_free_roof = 0
+    total_labelled = total_free_roof = total_on_face = 0
     listed = open(args.points, "w") if args.points else None
-    print("building  roof  faces  labelled  free-roof-like  free-other  roof-like-unlabelled")
+    print("building  roof  faces  labelled  free-roof-like  free-other  roof-like-unlabelled  on-a-face-unlabelled")
     for k in sorted(buildings):
         rows = buildings[k]
         points = [(r["x"], r["y"], r["z"]) for r in rows]
@@ -217,14 +229,30 @@ def main():
                 free_roof.append(index)
             else:
                 free_other += 1
+        planes = {}
+        for segment in {r["segment"] for r in rows if r["segment"] > 0}:
+            planes[segment] = fit_plane_about_centre([p for p, r in zip(points, rows) if r["segment"] == segment])
+        on_face = 0
+        for index in free_roof:
+            p = points[index]
+            for segment in {rows[i]["segment"] for i in grid.near(p, args.radius) if rows[i]["segment"] > 0}:
+                fit = planes[segment]
+                if fit is None:
+                    continue
+                cx, cy, cz, a, b, rms = fit
+                if abs(p[2] - (cz + a * (p[0] - cx) + b * (p[1] - cy))) <= 3.0 * rms:
+                    on_face += 1
+                    break
         share = len(free_roof) / max(labelled + len(free_roof), 1)
+        on_face_share = on_face / max(labelled + on_face, 1)
+        total_on_face += on_face
         if listed:
             for index in free_roof:
                 listed.write(f"{points[index][0]:.3f} {points[index][1]:.3f} {points[index][2]:.3f} {k}\n")
         total_labelled += labelled
         total_free_roof += len(free_roof)
         print(f"b{k:<8} {len(rows):5d}  {faces:5d}  {labelled:8d}  {len(free_roof):14d}  {free_other:10d}  "
-              f"{100.0 * share:19.1f} %")
+              f"{100.0 * share:19.1f} %  {on_face:5d} = {100.0 * on_face_share:11.1f} %")
         for group in sorted(groups_of(points, free_roof, args.radius), key=len, reverse=True):
             if len(group) < args.groups:
                 break
@@ -239,7 +267,8 @@ def main():
                   f"slope {slope:.0f} deg, rms {rms:.3f} m")
     share = total_free_roof / max(total_labelled + total_free_roof, 1)
     print(f"all       roof-like unlabelled {total_free_roof} of {total_labelled + total_free_roof}: "
-          f"{100.0 * share:.1f} %")
+          f"{100.0 * share:.1f} %; on a face {total_on_face}: "
+          f"{100.0 * total_on_face / max(total_labelled + total_on_face, 1):.1f} %")
     return 0
 
 
