@@ -240,10 +240,27 @@ Result extract_in_input_order(const BuildingInput& input, const Parameters& para
   return extract_cloud(cloud, parameters, observer);
 }
 
+// Distance of p from the segment's least-squares plane.
+double plane_distance(const Segment& segment, const Point& p) {
+  return std::fabs(segment.normal.x * p.x + segment.normal.y * p.y + segment.normal.z * p.z + segment.d);
+}
+
 // A result of the records in canonical order (order[k] the k-th) told in the
 // input's records: each label goes back to its record, and a vertex is named
 // by the first input record of its x and y.
+// The triangulation holds one point of each x and y. Another record there
+// (overlapping strips, a roof edge over a lower roof, a wall point under the
+// eaves) may lie metres above or below it: it keeps the label only when it
+// lies no farther from the segment's plane than the segment's own points do.
 Result in_input_records(Result result, const BuildingInput& input, const std::vector<std::size_t>& order) {
+  std::vector<double> farthest(result.segments.size() + 1, 0.0);  // by segment number
+  for (const Segment& segment : result.segments)
+    for (const std::size_t r : segment.points)
+      farthest[static_cast<std::size_t>(segment.number)] =
+          std::max(farthest[static_cast<std::size_t>(segment.number)],
+                   plane_distance(segment, input.points[order[r]]));
+  std::vector<const Segment*> by_number(result.segments.size() + 1, nullptr);
+  for (const Segment& segment : result.segments) by_number[static_cast<std::size_t>(segment.number)] = &segment;
   // Records of one x and y are next to each other in canonical order.
   std::vector<std::size_t> first(order.size());
   for (std::size_t k = 0; k < order.size();) {
@@ -254,6 +271,12 @@ Result in_input_records(Result result, const BuildingInput& input, const std::ve
       const Point& q = input.points[order[end]];
       if (q.x != p.x || q.y != p.y) break;
       smallest = std::min(smallest, order[end]);
+    }
+    for (std::size_t j = k + 1; j < end; ++j) {  // the vertex holds record k's point
+      int& label = result.labels[j];
+      if (label > 0 && plane_distance(*by_number[static_cast<std::size_t>(label)], input.points[order[j]]) >
+                           farthest[static_cast<std::size_t>(label)])
+        label = 0;
     }
     for (; k < end; ++k) first[k] = smallest;
   }

@@ -7,6 +7,7 @@
 #include <set>
 #include <stdexcept>
 #include <thread>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -323,6 +324,54 @@ TEST(extract_roof_planes, TwoThreadsGiveTheResultsOfOneAfterTheOther) {
   extract_roof_planes(first, {}, first_again);
   EXPECT_EQ(first_text.log_text, first_again.log_text);
   EXPECT_EQ(first_text.console_text, first_again.console_text);
+}
+
+// The triangulation holds one point of each x and y. A record under or over
+// a face's vertex (overlapping strips, a roof edge over a lower roof, a wall
+// point under the eaves) is no point of the face; a copy of the vertex's
+// record is. Around roofs of several faces and steps, with a copy, a roof
+// record 3 m above and a building record 3 m below at every fifth labelled
+// roof record: the copies take the label of the record they copy, the records
+// off the plane none, and every other record keeps its label.
+TEST(extract_roof_planes, RecordSharingAVertexKeepsItsLabelOnlyOnItsPlane) {
+  for (const gen::RoofShape shape : {gen::RoofShape::hip, gen::RoofShape::two_storeys, gen::RoofShape::stepped}) {
+    SCOPED_TRACE(gen::shape_name(shape));
+    gen::BuildingOptions options;
+    options.shape = shape;
+    options.points_per_m2 = 8.0;
+    options.height_noise = 0.03;
+    options.seed = 11;
+    options.rotation_deg = 21.0;
+    const BuildingInput input = input_of(gen::generate_building(options));
+    const Parameters parameters = auto_parameters(input);
+    const Result reference = extract_roof_planes(input, parameters);
+    ASSERT_GE(reference.segments.size(), 2u);
+
+    BuildingInput more = input;
+    std::vector<int> expected = reference.labels;
+    std::size_t added = 0;
+    for (std::size_t r = 0; r < input.points.size(); ++r) {
+      if (!input.roof[r] || reference.labels[r] <= 0 || r % 5 != 0) continue;
+      const Point& p = input.points[r];
+      for (const auto& [dz, roof, label] : {std::tuple{0.0, 0, reference.labels[r]}, std::tuple{3.0, 1, 0},
+                                           std::tuple{-3.0, 0, 0}}) {
+        more.points.push_back({p.x, p.y, p.z + dz});
+        more.roof.push_back(roof);
+        expected.push_back(label);
+      }
+      ++added;
+    }
+    ASSERT_GT(added, 50u);
+    // The same triangulated points: the same estimate.
+    ASSERT_EQ(format_parameters(auto_parameters(more)), format_parameters(parameters));
+    const Result result = extract_roof_planes(more, parameters);
+    ASSERT_EQ(result.segments.size(), reference.segments.size());
+    EXPECT_EQ(result.labels, expected);
+    // Each segment's own points carry its label.
+    for (const Result* run : {&reference, &result})
+      for (const Segment& segment : run->segments)
+        for (const std::size_t r : segment.points) ASSERT_EQ(run->labels[r], segment.number) << "record " << r;
+  }
 }
 
 }  // namespace
