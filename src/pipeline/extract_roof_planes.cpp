@@ -253,14 +253,11 @@ double plane_distance(const Segment& segment, const Point& p) {
 // eaves) may lie metres above or below it: it keeps the label only when it
 // lies no farther from the segment's plane than the segment's own points do.
 Result in_input_records(Result result, const BuildingInput& input, const std::vector<std::size_t>& order) {
-  std::vector<double> farthest(result.segments.size() + 1, 0.0);  // by segment number
-  for (const Segment& segment : result.segments)
-    for (const std::size_t r : segment.points)
-      farthest[static_cast<std::size_t>(segment.number)] =
-          std::max(farthest[static_cast<std::size_t>(segment.number)],
-                   plane_distance(segment, input.points[order[r]]));
-  std::vector<const Segment*> by_number(result.segments.size() + 1, nullptr);
-  for (const Segment& segment : result.segments) by_number[static_cast<std::size_t>(segment.number)] = &segment;
+  // Segments are in number order, 1, 2, …: label n is segments[n - 1].
+  std::vector<double> farthest(result.segments.size(), 0.0);
+  for (std::size_t i = 0; i < result.segments.size(); ++i)
+    for (const std::size_t r : result.segments[i].points)
+      farthest[i] = std::max(farthest[i], plane_distance(result.segments[i], input.points[order[r]]));
   // Records of one x and y are next to each other in canonical order.
   std::vector<std::size_t> first(order.size());
   for (std::size_t k = 0; k < order.size();) {
@@ -274,9 +271,8 @@ Result in_input_records(Result result, const BuildingInput& input, const std::ve
     }
     for (std::size_t j = k + 1; j < end; ++j) {  // the vertex holds record k's point
       int& label = result.labels[j];
-      if (label > 0 && plane_distance(*by_number[static_cast<std::size_t>(label)], input.points[order[j]]) >
-                           farthest[static_cast<std::size_t>(label)])
-        label = 0;
+      const std::size_t i = static_cast<std::size_t>(label) - 1;
+      if (label > 0 && plane_distance(result.segments[i], input.points[order[j]]) > farthest[i]) label = 0;
     }
     for (; k < end; ++k) first[k] = smallest;
   }
