@@ -37,13 +37,15 @@ struct RoofTriangulation {
 RoofTriangulation triangulate_roof(const RoofSample& sample);
 
 // Where two faces meet: the midpoints of the triangulation edges no longer
-// than max_edge that join a point of face a to one of face b (a < b).
+// than max_edge that join a point of face a to one of face b (a < b), or of
+// such pairs of points around one unlabelled point.
 struct FaceContact {
   int a = 0, b = 0;
   std::vector<Point> midpoints;  // local x, y; z = 0
 };
 
-// Every pair of faces whose points are triangulation neighbours, ordered by
+// Every pair of faces whose points are triangulation neighbours, or, when
+// none are, neighbours of one unlabelled point between them, ordered by
 // (a, b).
 std::vector<FaceContact> face_contacts(const RoofTriangulation& triangulation, const RoofSample& sample,
                                        double max_edge);

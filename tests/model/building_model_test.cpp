@@ -2,10 +2,12 @@
 // to the faces they come from.
 
 #include "model/building_model.h"
+#include "model/roof_triangulation.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -205,6 +207,68 @@ TEST(building_model, FaceTheSolidCannotTakeIsLeftOut) {
   std::size_t roofs = 0;
   for (const ShellSurface& s : model.lod22.surfaces) roofs += s.kind == SurfaceKind::roof ? 1 : 0;
   EXPECT_EQ(roofs, result.segments.size() - 1);
+}
+
+// Faces of real scans often do not touch: along a step the points thin out,
+// and the few there belong to no face. Each face still gets its roof. A
+// stepped roof and a gable, the points within 2 spacings of another face
+// taken away (a bare gap), or those within 1.75 spacings but one in three,
+// kept as free points: no two faces' points are then within the 3 spacings
+// of a contact, and the outline stays whole.
+TEST(building_model, FacesApartAcrossAThinnedBandStillGetTheirRoofs) {
+  using building_generator::RoofShape;
+  for (RoofShape shape : {RoofShape::stepped, RoofShape::gable}) {
+    SCOPED_TRACE(building_generator::shape_name(shape));
+    const auto building =
+        building_generator::generate_building(building_generator::options_for_roof_points(shape, 4000, 1));
+    const BuildingInput whole = roofplanes::testing::input_of(building);
+    const Result found = extract_roof_planes(whole, auto_parameters(whole));
+    ASSERT_EQ(found.segments.size(), building.planes.size());
+    // The spacing as the model measures it, and each labelled roof point's
+    // distance in plan to the nearest point of another face.
+    RoofSample sample;
+    std::vector<std::size_t> labelled;
+    for (std::size_t i = 0; i < whole.points.size(); ++i) {
+      if (!whole.roof[i]) continue;
+      sample.points.push_back(whole.points[i]);
+      sample.labels.push_back(found.labels[i]);
+      if (found.labels[i] > 0) labelled.push_back(i);
+    }
+    const double spacing = triangulate_roof(sample).spacing;
+    ASSERT_GT(spacing, 0.0);
+    std::vector<double> apart(whole.points.size(), 1e300);
+    for (std::size_t i : labelled)
+      for (std::size_t j : labelled)
+        if (found.labels[i] != found.labels[j])
+          apart[i] = std::min(apart[i], std::hypot(whole.points[i].x - whole.points[j].x,
+                                                   whole.points[i].y - whole.points[j].y));
+    for (const bool free_points : {true, false}) {
+      SCOPED_TRACE(free_points ? "one in three kept as free points" : "a bare gap");
+      BuildingInput input;
+      Result result = found;
+      result.labels.clear();
+      std::size_t band = 0;
+      for (std::size_t i = 0; i < whole.points.size(); ++i) {
+        int label = found.labels[i];
+        if (whole.roof[i] && label > 0 && apart[i] < (free_points ? 1.75 : 2.0) * spacing) {
+          if (!free_points || band++ % 3 != 0) continue;
+          label = 0;
+        }
+        input.points.push_back(whole.points[i]);
+        input.roof.push_back(whole.roof[i]);
+        result.labels.push_back(label);
+      }
+      ASSERT_EQ(band > 10, free_points);
+      ModelOptions options;
+      options.grid = grid_of(input);
+      const BuildingModel model = building_model(input, result, options);
+      ASSERT_EQ(model.problem, "");
+      std::size_t roofs = 0;
+      for (const ShellSurface& surface : model.lod22.surfaces) roofs += surface.kind == SurfaceKind::roof ? 1 : 0;
+      EXPECT_EQ(roofs, building.planes.size());
+      EXPECT_TRUE(model.left_out_faces.empty());
+    }
+  }
 }
 
 }  // namespace
